@@ -1,0 +1,29 @@
+# make run [DOC=path]   build the viewer and open DOC (default: the bundled sample)
+# make test             build everything and run every test
+BUILD ?= build
+JOBS ?= $(shell nproc)
+NATIVE := $(BUILD)/native
+WIN := $(BUILD)/win
+SAMPLE := $(NATIVE)/samples/sample.orva
+
+.PHONY: run test setup native win clean
+
+setup:
+	@scripts/setup
+
+native: setup
+	@cmake -S . -B $(NATIVE) -DORVA_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(NATIVE) -j $(JOBS)
+
+win: setup
+	@cmake -S . -B $(WIN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(WIN) -j $(JOBS)
+
+run: win native
+	@scripts/run-viewer $(WIN) "$(if $(DOC),$(DOC),$(wildcard $(SAMPLE)))"
+
+test: native win
+	@scripts/run-tests $(BUILD)
+
+clean:
+	rm -rf $(BUILD)

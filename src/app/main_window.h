@@ -1,0 +1,42 @@
+#pragma once
+// The main window: its class, its menu bar and its window procedure.
+#include <cstdint>
+
+#include "app/app_state.h"
+#include "platform/win32.h"
+
+namespace orva {
+
+inline constexpr char kMainWindowClass[] = "OrvaReaderWnd";
+
+enum MenuCommand : std::uint16_t {
+    CommandOpen = 1,
+    CommandPrint = 2,
+    CommandExit = 3,
+    CommandPrintPreview = 4,
+    CommandZoomIn = 10,
+    CommandZoomOut = 11,
+    CommandFitWidth = 12,
+    CommandActualSize = 13,
+    CommandFirstPage = 20,
+    CommandPreviousPage = 21,
+    CommandNextPage = 22,
+    CommandLastPage = 23,
+};
+
+// Registers "OrvaReaderWnd" under `state.instance` (the result is not needed:
+// a failed registration shows up as a failed creation).
+void registerMainWindowClass(AppState& state);
+
+// The "File", "Edit" and "View" menus.
+HMENU buildMainMenu();
+
+// Creates the main window centred on a screen of the given size.
+HWND createMainWindow(AppState& state, int screenWidth, int screenHeight);
+
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The action of one menu command id; ids outside the menu do nothing.
+void runCommand(AppState& state, std::uint16_t id);
+
+}  // namespace orva

@@ -1,0 +1,170 @@
+#include "app/main_window.h"
+
+#include <commctrl.h>
+
+#include "app/paint.h"
+#include "app/view.h"
+#include "document/open_dialog.h"
+#include "document/open_document.h"
+#include "print/print.h"
+
+namespace orva {
+
+namespace {
+
+// Zoom factors of the wheel: 1.1 up, the nearest single to 1/1.1 down.
+constexpr float kWheelZoomIn = 1.1f;
+constexpr float kWheelZoomOut = 0.90909094f;
+
+void openFromDialog(AppState& state) {
+    if (auto path = showOpenDialog(state)) openDocument(state, path->view());
+}
+
+std::uint64_t previousPage(const AppState& state) { return state.currentPage == 0 ? 0 : state.currentPage - 1; }
+
+bool keyHeld(int key) { return GetKeyState(key) < 0; }
+
+void onKeyDown(AppState& state, WPARAM key) {
+    switch (key) {
+        case VK_HOME: goToPage(state, 0); break;
+        case VK_END: goToPage(state, UINT64_MAX); break;
+        case VK_PRIOR:
+        case VK_UP: goToPage(state, previousPage(state)); break;
+        case VK_NEXT:
+        case VK_DOWN: goToPage(state, state.currentPage + 1); break;
+        case 'O':
+            if (keyHeld(VK_CONTROL)) runCommand(state, CommandOpen);
+            break;
+        case 'P':
+            if (keyHeld(VK_CONTROL)) runCommand(state, keyHeld(VK_SHIFT) ? CommandPrintPreview : CommandPrint);
+            break;
+        default: break;
+    }
+}
+
+void onScroll(AppState& state, ScrollAxis axis, WPARAM wParam) {
+    const unsigned request = LOWORD(wParam);
+    if (request > SB_THUMBTRACK) return;
+    scrollView(state, axis, request, HIWORD(wParam));
+}
+
+void onLeftButtonDown(AppState& state, LPARAM lParam) {
+    if (!state.documentLoaded) return;
+    const int x = static_cast<short>(LOWORD(lParam));
+    const int y = static_cast<short>(HIWORD(lParam));
+    if (auto page = thumbnailAt(state, x, y)) goToPage(state, *page);
+}
+
+void onMouseWheel(AppState& state, WPARAM wParam, LPARAM lParam) {
+    const short delta = static_cast<short>(HIWORD(wParam));
+    POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    ScreenToClient(state.mainWindow, &point);
+    RECT client;
+    GetClientRect(state.mainWindow, &client);
+    const bool overSidebar = point.x >= client.left && point.x < client.left + 188 && point.y >= client.top + 24 &&
+                             point.y <= client.bottom - 24;
+    if (overSidebar) {
+        scrollSidebar(state, delta > 0);
+    } else {
+        zoomBy(state, delta > 0 ? kWheelZoomIn : kWheelZoomOut);
+    }
+}
+
+void onDestroy(AppState& state) {
+    closeDocument(state);
+    PostQuitMessage(0);
+}
+
+void onSize(AppState& state) {
+    clampSidebarScroll(state);
+    updateScrollBars(state);
+    InvalidateRect(state.mainWindow, nullptr, FALSE);
+}
+
+}  // namespace
+
+void runCommand(AppState& state, std::uint16_t id) {
+    switch (id) {
+        case CommandOpen: openFromDialog(state); break;
+        case CommandPrint: printDocument(state); break;
+        case CommandExit: DestroyWindow(state.mainWindow); break;
+        case CommandPrintPreview: openPrintPreview(state); break;
+        case CommandZoomIn: zoomBy(state, 1.25f); break;
+        case CommandZoomOut: zoomBy(state, 0.8f); break;
+        case CommandFitWidth: fitWidth(state); break;
+        case CommandActualSize: actualSize(state); break;
+        case CommandFirstPage: goToPage(state, 0); break;
+        case CommandPreviousPage: goToPage(state, previousPage(state)); break;
+        case CommandNextPage: goToPage(state, state.currentPage + 1); break;
+        case CommandLastPage: goToPage(state, UINT64_MAX); break;
+        default: break;
+    }
+}
+
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    AppState& state = app();
+    switch (message) {
+        case WM_DESTROY: onDestroy(state); return 0;
+        case WM_SIZE: onSize(state); return 0;
+        case WM_PAINT: paintMainWindow(state); return 0;
+        case WM_CLOSE: DestroyWindow(window); return 0;
+        case WM_KEYDOWN: onKeyDown(state, wParam); return 0;
+        case WM_COMMAND: runCommand(state, LOWORD(wParam)); return 0;
+        case WM_HSCROLL: onScroll(state, ScrollAxis::Horizontal, wParam); return 0;
+        case WM_VSCROLL: onScroll(state, ScrollAxis::Vertical, wParam); return 0;
+        case WM_LBUTTONDOWN: onLeftButtonDown(state, lParam); return 0;
+        case WM_MOUSEWHEEL: onMouseWheel(state, wParam, lParam); return 0;
+        default: return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+void registerMainWindowClass(AppState& state) {
+    HINSTANCE instance = state.instance;
+    HICON icon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = mainWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = icon;
+    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kMainWindowClass;
+    windowClass.hIconSm = icon;
+    RegisterClassExA(&windowClass);
+}
+
+HMENU buildMainMenu() {
+    HMENU bar = CreateMenu();
+    HMENU file = CreatePopupMenu();
+    AppendMenuA(file, MF_STRING, CommandOpen, "Open...\tCtrl+O");
+    AppendMenuA(file, MF_STRING, CommandPrint, "Print...\tCtrl+P");
+    AppendMenuA(file, MF_STRING, CommandPrintPreview, "Print Preview...\tCtrl+Shift+P");
+    AppendMenuA(file, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(file, MF_STRING, CommandExit, "Exit");
+    HMENU edit = CreatePopupMenu();
+    AppendMenuA(edit, MF_STRING, CommandZoomIn, "Zoom In\tCtrl++");
+    AppendMenuA(edit, MF_STRING, CommandZoomOut, "Zoom Out\tCtrl+-");
+    AppendMenuA(edit, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(edit, MF_STRING, CommandFitWidth, "Fit Width");
+    AppendMenuA(edit, MF_STRING, CommandActualSize, "Actual Size\tCtrl+0");
+    HMENU view = CreatePopupMenu();
+    AppendMenuA(view, MF_STRING, CommandFirstPage, "First Page\tHome");
+    AppendMenuA(view, MF_STRING, CommandPreviousPage, "Previous Page\tUp / PgUp");
+    AppendMenuA(view, MF_STRING, CommandNextPage, "Next Page\tDown / PgDn");
+    AppendMenuA(view, MF_STRING, CommandLastPage, "Last Page\tEnd");
+    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "File");
+    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(edit), "Edit");
+    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(view), "View");
+    return bar;
+}
+
+HWND createMainWindow(AppState& state, int screenWidth, int screenHeight) {
+    constexpr int kWidth = 1000;
+    constexpr int kHeight = 720;
+    return CreateWindowExA(WS_EX_APPWINDOW, kMainWindowClass, "OrvaReader", WS_OVERLAPPEDWINDOW | WS_HSCROLL | WS_VSCROLL,
+                           (screenWidth - kWidth) / 2, (screenHeight - kHeight) / 2, kWidth, kHeight, nullptr,
+                           buildMainMenu(), state.instance, nullptr);
+}
+
+}  // namespace orva

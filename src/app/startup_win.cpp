@@ -1,0 +1,75 @@
+#include "app/startup.h"
+
+#include "platform/win32.h"
+
+#include <commctrl.h>
+
+#include "app/command_line.h"
+#include "app/main_window.h"
+#include "document/open_dialog.h"
+#include "document/open_document.h"
+
+namespace orva {
+
+namespace {
+
+void writeStartupError(ErrorCode code) {
+    HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    if (error == nullptr || error == INVALID_HANDLE_VALUE) return;
+    const std::string_view name = errorName(code);
+    DWORD written;
+    WriteFile(error, "error: ", 7, &written, nullptr);
+    WriteFile(error, name.data(), static_cast<DWORD>(name.size()), &written, nullptr);
+    WriteFile(error, "\n", 1, &written, nullptr);
+}
+
+void openFirstDocument(AppState& state, const OwnedArray<OwnedString>& arguments) {
+    if (arguments.size() < 2) {
+        if (auto path = showOpenDialog(state)) openDocument(state, path->view());
+        return;
+    }
+    openDocument(state, arguments[1].view());
+}
+
+void runMessageLoop() {
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) >= 1) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+}  // namespace
+
+int runApplication() {
+    static Allocator allocator;
+    AppState& state = app();
+    state.allocator = &allocator;
+
+    const wchar_t* commandLine = GetCommandLineW();
+    auto arguments = splitCommandLine(allocator, reinterpret_cast<const char16_t*>(commandLine));
+    if (!arguments) {
+        writeStartupError(arguments.error());
+        return 1;
+    }
+
+    state.instance = GetModuleHandleA(nullptr);
+    if (state.instance == nullptr) return 0;
+
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+    registerMainWindowClass(state);
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    HWND window = createMainWindow(state, screenWidth, screenHeight);
+    if (window == nullptr) return 0;
+    state.mainWindow = window;
+    ShowWindow(window, SW_SHOWDEFAULT);
+    UpdateWindow(window);
+
+    openFirstDocument(state, *arguments);
+    runMessageLoop();
+    return 0;
+}
+
+}  // namespace orva

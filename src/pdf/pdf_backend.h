@@ -1,0 +1,16 @@
+#pragma once
+// The PDF backend as the document layer sees it.
+#include <cstdint>
+#include <string_view>
+
+#include "document/document.h"
+
+namespace orva {
+
+// The page count from the tool's report; NoPages for 0.
+Result<std::uint32_t> queryPdfPageCount(Allocator& allocator, std::string_view path);
+
+// Renders page `index` of a PDF document into its slot.
+Status renderPdfPage(Document& document, std::uint64_t index);
+
+}  // namespace orva

@@ -1,0 +1,110 @@
+#include "app/allocator.h"
+
+#include <gtest/gtest.h>
+
+#include "document/page_image.h"
+
+namespace orva {
+namespace {
+
+TEST(Allocator, CountsLiveBlocksAndBytesUntilReleased) {
+    Allocator allocator;
+    {
+        auto a = ByteBuffer::create(allocator, 100);
+        auto b = OwnedString::copy(allocator, "hello");
+        ASSERT_TRUE(a && b);
+        EXPECT_EQ(allocator.liveBlocks(), 2u);
+        EXPECT_EQ(allocator.liveBytes(), 105u);
+        ByteBuffer moved = std::move(*a);
+        EXPECT_EQ(allocator.liveBlocks(), 2u);
+        EXPECT_EQ(b->view(), "hello");
+    }
+    EXPECT_EQ(allocator.liveBlocks(), 0u);
+    EXPECT_EQ(allocator.liveBytes(), 0u);
+    EXPECT_EQ(allocator.peakBytes(), 105u);
+}
+
+TEST(Allocator, InjectedFailureHitsExactlyTheNthAllocation) {
+    Allocator allocator;
+    allocator.failAllocation(3);
+    auto first = ByteBuffer::create(allocator, 1);
+    auto second = ByteBuffer::create(allocator, 1);
+    auto third = ByteBuffer::create(allocator, 1);
+    auto fourth = ByteBuffer::create(allocator, 1);
+    EXPECT_TRUE(first && second && fourth);
+    ASSERT_FALSE(third);
+    EXPECT_EQ(third.error(), ErrorCode::OutOfMemory);
+    EXPECT_EQ(allocator.liveBlocks(), 3u);
+}
+
+TEST(Allocator, EmptyArraysHoldNoBlockAndHugeOnesFailCleanly) {
+    Allocator allocator;
+    auto empty = ByteBuffer::create(allocator, 0);
+    ASSERT_TRUE(empty);
+    EXPECT_EQ(allocator.liveBlocks(), 0u);
+    auto huge = OwnedArray<std::uint64_t>::create(allocator, SIZE_MAX / 4);
+    ASSERT_FALSE(huge);
+    EXPECT_EQ(huge.error(), ErrorCode::OutOfMemory);
+}
+
+TEST(Allocator, ArraysOfOwnersReleaseWhatTheirElementsOwn) {
+    Allocator allocator;
+    {
+        auto pages = OwnedArray<PageImage>::create(allocator, 3);
+        ASSERT_TRUE(pages);
+        for (auto& page : *pages) {
+            auto pixels = ByteBuffer::create(allocator, 12);
+            ASSERT_TRUE(pixels);
+            page.pixels = std::move(*pixels);
+            page.present = true;
+        }
+        EXPECT_EQ(allocator.liveBlocks(), 4u);
+    }
+    EXPECT_EQ(allocator.liveBlocks(), 0u);
+}
+
+TEST(ByteBuilder, GrowsAcrossManyAppendsAndHandsOverItsBytes) {
+    Allocator allocator;
+    ByteBuilder builder(allocator);
+    std::string expected;
+    for (int i = 0; i < 1000; ++i) {
+        const std::string piece = std::to_string(i) + ",";
+        ASSERT_TRUE(builder.append(piece));
+        expected += piece;
+    }
+    EXPECT_EQ(builder.text(), expected);
+    ByteBuffer bytes = builder.take();
+    EXPECT_EQ(bytes.size(), expected.size());
+    EXPECT_EQ(allocator.liveBlocks(), 1u);
+    bytes.reset();
+    EXPECT_EQ(allocator.liveBlocks(), 0u);
+}
+
+TEST(ByteBuilder, AFailedGrowthKeepsWhatWasCollected) {
+    Allocator allocator;
+    ByteBuilder builder(allocator);
+    ASSERT_TRUE(builder.append(std::string(64, 'a')));
+    allocator.failAllocation(1);
+    EXPECT_FALSE(builder.append("b"));
+    EXPECT_EQ(builder.text(), std::string(64, 'a'));
+}
+
+TEST(GrowableArray, KeepsItemsInOrderThroughGrowth) {
+    Allocator allocator;
+    {
+        GrowableArray<OwnedString> names(allocator);
+        for (int i = 0; i < 20; ++i) {
+            auto name = OwnedString::copy(allocator, std::to_string(i));
+            ASSERT_TRUE(name);
+            ASSERT_TRUE(names.push(std::move(*name)));
+        }
+        auto taken = names.take();
+        ASSERT_EQ(taken.size(), 20u);
+        EXPECT_EQ(taken[0].view(), "0");
+        EXPECT_EQ(taken[19].view(), "19");
+    }
+    EXPECT_EQ(allocator.liveBlocks(), 0u);
+}
+
+}  // namespace
+}  // namespace orva

@@ -1,0 +1,115 @@
+// The program as a user starts it: a separate process, its window found by
+// class, its dialogs answered, closed, and its exit status read.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/win32.h"
+
+namespace {
+
+std::string readerPath() {
+    std::string path = "Z:" ORVA_BINARY_DIR "/OrvaReader.exe";
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
+struct FoundWindow {
+    DWORD process;
+    const char* className;
+    HWND window = nullptr;
+};
+
+HWND findProcessWindow(DWORD process, const char* className, int timeoutMs = 20000) {
+    for (int waited = 0; waited < timeoutMs; waited += 50) {
+        FoundWindow found{process, className};
+        EnumWindows(
+            [](HWND window, LPARAM param) -> BOOL {
+                auto* f = reinterpret_cast<FoundWindow*>(param);
+                DWORD owner = 0;
+                GetWindowThreadProcessId(window, &owner);
+                char name[64] = {};
+                GetClassNameA(window, name, sizeof name);
+                if (owner == f->process && std::string(name) == f->className && IsWindowVisible(window)) {
+                    f->window = window;
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&found));
+        if (found.window) return found.window;
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+std::string windowText(HWND window) {
+    char text[1024] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+class Reader {
+public:
+    explicit Reader(const std::string& arguments) {
+        std::string line = "\"" + readerPath() + "\"" + arguments;
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        started_ = CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info_);
+    }
+    ~Reader() {
+        if (!started_) return;
+        if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info_.hProcess, 99);
+        CloseHandle(info_.hProcess);
+        CloseHandle(info_.hThread);
+    }
+    bool started() const { return started_; }
+    DWORD id() const { return info_.dwProcessId; }
+    // Exit status, or 259 (still active) after the time-out.
+    DWORD waitForExit(DWORD ms = 20000) {
+        WaitForSingleObject(info_.hProcess, ms);
+        DWORD code = 0;
+        GetExitCodeProcess(info_.hProcess, &code);
+        return code;
+    }
+
+private:
+    bool started_ = false;
+    PROCESS_INFORMATION info_{};
+};
+
+TEST(EndToEnd, StartsWithTheOpenDialogAndClosesWithStatusZero) {
+    Reader reader("");
+    ASSERT_TRUE(reader.started());
+    HWND main = findProcessWindow(reader.id(), "OrvaReaderWnd");
+    ASSERT_NE(main, nullptr);
+    HWND dialog = findProcessWindow(reader.id(), "#32770");
+    ASSERT_NE(dialog, nullptr) << "the open dialog should be up";
+    EXPECT_EQ(windowText(dialog), "Open Document");
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    for (int i = 0; i < 100 && IsWindow(dialog); ++i) Sleep(50);
+    EXPECT_EQ(windowText(main), "OrvaReader");
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(reader.waitForExit(), 0u);
+}
+
+TEST(EndToEnd, OpensOnlyTheFirstArgumentAndReportsItsFailure) {
+    Reader reader(" missing-first.orva missing-second.orva third");
+    ASSERT_TRUE(reader.started());
+    HWND box = findProcessWindow(reader.id(), "#32770");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(windowText(box), "OrvaReader");
+    char text[1024] = {};
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    EXPECT_STREQ(text, "Failed to open file:\nmissing-first.orva\n\nError: FileNotFound");
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    HWND main = findProcessWindow(reader.id(), "OrvaReaderWnd");
+    ASSERT_NE(main, nullptr);
+    for (int i = 0; i < 100 && windowText(main) != "OrvaReader"; ++i) Sleep(50);
+    EXPECT_EQ(windowText(main), "OrvaReader");
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(reader.waitForExit(), 0u);
+}
+
+}  // namespace

@@ -1,0 +1,121 @@
+#include "support/main_window_fixture_win.h"
+
+#include "app/main_window.h"
+#include "app/paint.h"
+
+namespace orva::testing {
+
+PaintedBitmap::PaintedBitmap(int width, int height) : width_(width), height_(height) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bits_ = static_cast<std::uint32_t*>(bits);
+    dc_ = CreateCompatibleDC(nullptr);
+    previous_ = SelectObject(dc_, bitmap_);
+}
+
+PaintedBitmap::~PaintedBitmap() {
+    SelectObject(dc_, previous_);
+    DeleteDC(dc_);
+    DeleteObject(bitmap_);
+}
+
+std::uint32_t PaintedBitmap::at(int x, int y) const {
+    GdiFlush();
+    return bits_[y * width_ + x] & 0xFFFFFF;
+}
+
+void MainWindowTest::SetUp() {
+    AppState& s = app();
+    closeDocument(s);
+    s = AppState{};
+    s.allocator = &allocator;
+    s.instance = GetModuleHandleA(nullptr);
+    static bool registered = false;
+    if (!registered) {
+        registerMainWindowClass(s);
+        registered = true;
+    }
+    s.mainWindow = createMainWindow(s, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    ASSERT_NE(s.mainWindow, nullptr);
+    ShowWindow(s.mainWindow, SW_SHOWDEFAULT);
+    UpdateWindow(s.mainWindow);
+}
+
+void MainWindowTest::TearDown() {
+    AppState& s = app();
+    if (s.previewWindow != nullptr) DestroyWindow(s.previewWindow);
+    if (s.mainWindow != nullptr && IsWindow(s.mainWindow)) DestroyWindow(s.mainWindow);
+    // The destroyed window posted WM_QUIT; take it off the queue.
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message != WM_QUIT) DispatchMessageA(&message);
+    }
+    EXPECT_FALSE(s.documentLoaded);
+    EXPECT_EQ(allocator.liveBlocks(), 0u) << "memory left live after the window closed";
+    s = AppState{};
+}
+
+void MainWindowTest::setClientSize(int width, int height) {
+    RECT frame{0, 0, width, height};
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(window(), GWL_STYLE)), TRUE,
+                       static_cast<DWORD>(GetWindowLongPtrA(window(), GWL_EXSTYLE)));
+    SetWindowPos(window(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER);
+    // Scroll bars and the menu take their room from the frame; settle on the
+    // exact client size by correcting with what we got.
+    for (int i = 0; i < 4; ++i) {
+        RECT client = clientRect();
+        const int dx = width - client.right, dy = height - client.bottom;
+        if (dx == 0 && dy == 0) break;
+        RECT window_;
+        GetWindowRect(window(), &window_);
+        SetWindowPos(window(), nullptr, 0, 0, window_.right - window_.left + dx, window_.bottom - window_.top + dy,
+                     SWP_NOMOVE | SWP_NOZORDER);
+    }
+}
+
+RECT MainWindowTest::clientRect() const {
+    RECT client;
+    GetClientRect(window(), &client);
+    return client;
+}
+
+std::string MainWindowTest::title() const {
+    char text[1024] = {};
+    GetWindowTextA(window(), text, sizeof text);
+    return text;
+}
+
+LRESULT MainWindowTest::send(UINT message, WPARAM wParam, LPARAM lParam) const {
+    return SendMessageA(window(), message, wParam, lParam);
+}
+
+void MainWindowTest::pumpMessages() const {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+void MainWindowTest::paint(PaintedBitmap& bitmap) {
+    RECT client{0, 0, bitmap.width(), bitmap.height()};
+    paintClient(app(), bitmap.dc(), client);
+}
+
+std::pair<int, int> MainWindowTest::scrollRange(int bar) const {
+    int low = -1, high = -1;
+    GetScrollRange(window(), bar, &low, &high);
+    return {low, high};
+}
+
+int MainWindowTest::scrollPos(int bar) const { return GetScrollPos(window(), bar); }
+
+}  // namespace orva::testing

@@ -1,0 +1,69 @@
+#pragma once
+// A real main window in the test process, driven by real messages and read
+// back the way a person would see it.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "platform/win32.h"
+#include "support/recording_ui_win.h"
+
+namespace orva::testing {
+
+// Pixels painted into a 32-bit top-down bitmap.
+class PaintedBitmap {
+public:
+    PaintedBitmap(int width, int height);
+    ~PaintedBitmap();
+    PaintedBitmap(const PaintedBitmap&) = delete;
+    PaintedBitmap& operator=(const PaintedBitmap&) = delete;
+
+    HDC dc() const { return dc_; }
+    int width() const { return width_; }
+    int height() const { return height_; }
+    // 0xRRGGBB at (x, y).
+    std::uint32_t at(int x, int y) const;
+
+private:
+    int width_, height_;
+    HDC dc_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ previous_ = nullptr;
+    std::uint32_t* bits_ = nullptr;
+};
+
+inline constexpr std::uint32_t rgb(int r, int g, int b) {
+    return (static_cast<std::uint32_t>(r) << 16) | (static_cast<std::uint32_t>(g) << 8) | static_cast<std::uint32_t>(b);
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Resizes the window so that its client area is width x height.
+    void setClientSize(int width, int height);
+    RECT clientRect() const;
+    std::string title() const;
+    // Sends a message to the main window and returns its result.
+    LRESULT send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
+    void command(std::uint16_t id) const { send(WM_COMMAND, id); }
+    // Dispatches whatever is queued for this thread.
+    void pumpMessages() const;
+    // The client area as the paint draws it.
+    void paint(PaintedBitmap& bitmap);
+    // Scroll range of one bar (SB_HORZ or SB_VERT) as {min, max}.
+    std::pair<int, int> scrollRange(int bar) const;
+    int scrollPos(int bar) const;
+
+    AppState& state() const { return app(); }
+    HWND window() const { return app().mainWindow; }
+
+    Allocator allocator;
+    RecordingUi ui;
+};
+
+}  // namespace orva::testing
