@@ -1,12 +1,13 @@
 # make run [DOC=path]   build the viewer and open DOC (default: the bundled sample)
 # make test             build everything and run every test
+# make bench            build and run the benchmarks (native and under Wine)
 BUILD ?= build
 JOBS ?= $(shell nproc)
 NATIVE := $(BUILD)/native
 WIN := $(BUILD)/win
 SAMPLE := $(NATIVE)/samples/sample.orva
 
-.PHONY: run test setup native win clean
+.PHONY: run test bench setup native win clean
 
 setup:
 	@scripts/setup
@@ -24,6 +25,13 @@ run: win native
 
 test: native win
 	@scripts/run-tests $(BUILD)
+
+bench: setup
+	@cmake -S . -B $(BUILD)/bench-native -DORVA_BENCH=ON -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(BUILD)/bench-native -j $(JOBS)
+	@cmake -S . -B $(BUILD)/bench-win -DORVA_BENCH=ON -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(BUILD)/bench-win -j $(JOBS)
+	@scripts/run-benchmarks $(BUILD)
 
 clean:
 	rm -rf $(BUILD)
