@@ -13,16 +13,6 @@ namespace orva {
 
 namespace {
 
-void writeStartupError(ErrorCode code) {
-    HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
-    if (error == nullptr || error == INVALID_HANDLE_VALUE) return;
-    const std::string_view name = errorName(code);
-    DWORD written;
-    WriteFile(error, "error: ", 7, &written, nullptr);
-    WriteFile(error, name.data(), static_cast<DWORD>(name.size()), &written, nullptr);
-    WriteFile(error, "\n", 1, &written, nullptr);
-}
-
 void openFirstDocument(AppState& state, const OwnedArray<OwnedString>& arguments) {
     if (arguments.size() < 2) {
         if (auto path = showOpenDialog(state)) openDocument(state, path->view());
@@ -41,15 +31,27 @@ void runMessageLoop() {
 
 }  // namespace
 
+void writeStartupError(HANDLE stream, ErrorCode code) {
+    if (stream == nullptr || stream == INVALID_HANDLE_VALUE) return;
+    const std::string_view name = errorName(code);
+    DWORD written;
+    WriteFile(stream, "error: ", 7, &written, nullptr);
+    WriteFile(stream, name.data(), static_cast<DWORD>(name.size()), &written, nullptr);
+    WriteFile(stream, "\n", 1, &written, nullptr);
+}
+
+Result<OwnedArray<OwnedString>> buildArgumentList(Allocator& allocator, const wchar_t* commandLine) {
+    return splitCommandLine(allocator, reinterpret_cast<const char16_t*>(commandLine));
+}
+
 int runApplication() {
     static Allocator allocator;
     AppState& state = app();
     state.allocator = &allocator;
 
-    const wchar_t* commandLine = GetCommandLineW();
-    auto arguments = splitCommandLine(allocator, reinterpret_cast<const char16_t*>(commandLine));
+    auto arguments = buildArgumentList(allocator, GetCommandLineW());
     if (!arguments) {
-        writeStartupError(arguments.error());
+        writeStartupError(GetStdHandle(STD_ERROR_HANDLE), arguments.error());
         return 1;
     }
 
