@@ -1,0 +1,84 @@
+// Feeds arbitrary bytes to the container reader through memory and checks
+// what every successful read promises, and that every read, successful or
+// not, gives back all it took. Also decodes the input as one run-length page.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "document/orva_reader.h"
+
+namespace {
+
+using namespace orva;
+
+std::uint32_t load32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+// A run-length page of a few bytes may legitimately claim gigabytes of
+// pixels; such inputs are skipped to keep the fuzzer inside its memory.
+bool claimsTooMuch(const std::uint8_t* data, std::size_t size) {
+    constexpr std::uint64_t kBudget = std::uint64_t{4} << 20;
+    if (size < kOrvaHeaderSize) return false;
+    const std::uint32_t pageCount = load32(data + 8);
+    std::uint64_t indexOffset = 0;
+    std::memcpy(&indexOffset, data + 16, 8);
+    std::uint64_t total = 0;
+    for (std::uint64_t n = 0; n < pageCount; ++n) {
+        const std::uint64_t at = indexOffset + n * kOrvaIndexEntrySize;
+        if (at < indexOffset || at > size || size - at < kOrvaIndexEntrySize) break;
+        total += std::uint64_t{load32(data + at + 12)} * load32(data + at + 16) * 3;
+        if (total > kBudget) return true;
+    }
+    return false;
+}
+
+void check(bool condition, const char* what) {
+    if (!condition) {
+        std::fprintf(stderr, "broken promise: %s\n", what);
+        std::abort();
+    }
+}
+
+void readOnce(const std::uint8_t* data, std::size_t size, std::size_t failAt) {
+    Allocator allocator;
+    allocator.failAllocation(failAt);
+    {
+        MemorySource source({data, size});
+        auto contents = readOrva(source, allocator);
+        if (contents) {
+            check(contents->pages.size() == contents->pageCount, "one page image per index entry");
+            check(contents->pageCount != 0, "at least one page");
+            for (const PageImage& page : contents->pages) {
+                check(page.present, "every page present");
+                check(page.length() == std::uint64_t{page.width} * page.height * 3, "length is w*h*3");
+            }
+        } else {
+            check(failAt != 0 || contents.error() != ErrorCode::OutOfMemory, "no memory failure unless injected");
+        }
+    }
+    check(allocator.liveBlocks() == 0, "nothing left after release");
+}
+
+void decodeAsOnePage(const std::uint8_t* data, std::size_t size) {
+    if (size < 2) return;
+    const std::size_t pixels = (std::size_t{data[0]} << 8 | data[1]) + 1;
+    Allocator allocator;
+    {
+        auto page = decodeRlePage(allocator, {data + 2, size - 2}, static_cast<std::uint32_t>(pixels), 1);
+        check(!page || page->size() == pixels * 3, "decoded page has its full size");
+    }
+    check(allocator.liveBlocks() == 0, "decoder leaves nothing behind");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (claimsTooMuch(data, size)) return 0;
+    readOnce(data, size, 0);
+    // Then once more with one allocation failing, chosen by the input.
+    if (size != 0) readOnce(data, size, 1 + data[size - 1] % 8);
+    decodeAsOnePage(data, size);
+    return 0;
+}
