@@ -4,6 +4,7 @@
 
 #include "app/paint.h"
 #include "app/view.h"
+#include "app/view_geometry.h"
 #include "document/open_dialog.h"
 #include "document/open_document.h"
 #include "print/print.h"
@@ -12,15 +13,11 @@ namespace orva {
 
 namespace {
 
-// Zoom factors of the wheel: 1.1 up, the nearest single to 1/1.1 down.
-constexpr float kWheelZoomIn = 1.1f;
-constexpr float kWheelZoomOut = 0.90909094f;
-
 void openFromDialog(AppState& state) {
     if (auto path = showOpenDialog(state)) openDocument(state, path->view());
 }
 
-std::uint64_t previousPage(const AppState& state) { return state.currentPage == 0 ? 0 : state.currentPage - 1; }
+std::uint64_t previousPage(const AppState& state) { return previousPageIndex(state.currentPage); }
 
 bool keyHeld(int key) { return GetKeyState(key) < 0; }
 
@@ -59,14 +56,10 @@ void onMouseWheel(AppState& state, WPARAM wParam, LPARAM lParam) {
     const short delta = static_cast<short>(HIWORD(wParam));
     POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
     ScreenToClient(state.mainWindow, &point);
-    RECT client;
-    GetClientRect(state.mainWindow, &client);
-    const bool overSidebar = point.x >= client.left && point.x < client.left + 188 && point.y >= client.top + 24 &&
-                             point.y <= client.bottom - 24;
-    if (overSidebar) {
+    if (pointInSidebarArea(state, point.x, point.y)) {
         scrollSidebar(state, delta > 0);
     } else {
-        zoomBy(state, delta > 0 ? kWheelZoomIn : kWheelZoomOut);
+        zoomBy(state, delta > 0 ? WheelZoomInFactor : WheelZoomOutFactor);
     }
 }
 
@@ -89,8 +82,8 @@ void runCommand(AppState& state, std::uint16_t id) {
         case CommandPrint: printDocument(state); break;
         case CommandExit: DestroyWindow(state.mainWindow); break;
         case CommandPrintPreview: openPrintPreview(state); break;
-        case CommandZoomIn: zoomBy(state, 1.25f); break;
-        case CommandZoomOut: zoomBy(state, 0.8f); break;
+        case CommandZoomIn: zoomBy(state, ZoomInFactor); break;
+        case CommandZoomOut: zoomBy(state, ZoomOutFactor); break;
         case CommandFitWidth: fitWidth(state); break;
         case CommandActualSize: actualSize(state); break;
         case CommandFirstPage: goToPage(state, 0); break;
@@ -103,6 +96,10 @@ void runCommand(AppState& state, std::uint16_t id) {
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     AppState& state = app();
+    // Until CreateWindowExA has returned and the handle is stored, the
+    // window is not the main window yet: its first WM_SIZE must not reach
+    // the view, which would act on no window at all.
+    if (window != state.mainWindow) return DefWindowProcA(window, message, wParam, lParam);
     switch (message) {
         case WM_DESTROY: onDestroy(state); return 0;
         case WM_SIZE: onSize(state); return 0;

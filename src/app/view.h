@@ -21,6 +21,8 @@ void scrollSidebar(AppState& state, bool up);
 void clampSidebarScroll(AppState& state);
 void revealCurrentThumbnail(AppState& state);
 std::optional<std::uint64_t> thumbnailAt(const AppState& state, int x, int y);
+// Whether a client point lies where the wheel scrolls the sidebar.
+bool pointInSidebarArea(const AppState& state, int x, int y);
 void goToPage(AppState& state, std::uint64_t index);
 
 // Invalidates the main window's whole client area.

@@ -1,20 +1,155 @@
-// Placeholder view operations until the view geometry lands.
+// The view operations applied to the main window: each computes its numbers
+// with the view geometry, stores them in the state and then publishes them to
+// the scroll bars and asks for the repaint its change needs.
 #include "app/view.h"
+
+#include "app/messages.h"
+#include "app/view_geometry.h"
+#include "document/page_request.h"
 #include "platform/win32.h"
 
 namespace orva {
 
-void zoomBy(AppState&, float) {}
-void fitWidth(AppState&) {}
-void fitWidthZoom(AppState&, const PageImage&) {}
-void actualSize(AppState&) {}
-void scrollView(AppState&, ScrollAxis, unsigned, unsigned) {}
-void updateScrollBars(AppState&) {}
-void scrollSidebar(AppState&, bool) {}
-void clampSidebarScroll(AppState&) {}
-void revealCurrentThumbnail(AppState&) {}
-std::optional<std::uint64_t> thumbnailAt(const AppState&, int, int) { return std::nullopt; }
-void goToPage(AppState&, std::uint64_t) {}
-void invalidateMainWindow(AppState& state, bool erase) { InvalidateRect(state.mainWindow, nullptr, erase); }
+namespace {
+
+// The geometry is read afresh every time: nothing about the window's size is
+// kept. Before the window exists the area is empty.
+ClientArea clientArea(const AppState& state) {
+    RECT rect{};
+    if (state.mainWindow != nullptr) GetClientRect(state.mainWindow, &rect);
+    return {rect.left, rect.top, rect.right, rect.bottom};
+}
+
+const PageImage* currentEntry(const AppState& state) {
+    if (!state.documentLoaded || state.currentPage >= state.document.pageCount()) return nullptr;
+    return &state.document.pages[state.currentPage];
+}
+
+void setScrollBar(HWND window, int bar, std::int32_t limit, std::int32_t position) {
+    SetScrollRange(window, bar, 0, limit, TRUE);
+    SetScrollPos(window, bar, position, TRUE);
+}
+
+}  // namespace
+
+void invalidateMainWindow(AppState& state, bool erase) {
+    // A null window would invalidate every window on the desktop.
+    if (state.mainWindow != nullptr) InvalidateRect(state.mainWindow, nullptr, erase ? TRUE : FALSE);
+}
+
+void zoomBy(AppState& state, float factor) {
+    state.fitMode = FitMode::None;
+    state.zoom = steppedZoom(state.zoom, factor);
+    updateScrollBars(state);
+    invalidateMainWindow(state, true);
+}
+
+void fitWidthZoom(AppState& state, const PageImage& page) {
+    if (state.fitMode != FitMode::FitWidth) return;
+    if (auto zoom = fitWidthZoomFor(clientArea(state), page.width)) state.zoom = *zoom;
+}
+
+void fitWidth(AppState& state) {
+    state.fitMode = FitMode::FitWidth;
+    if (!state.documentLoaded || !ensurePageLoaded(state.document, state.currentPage)) return;
+    const PageImage& page = state.document.pages[state.currentPage];
+    if (!page.present) return;
+    fitWidthZoom(state, page);
+    updateScrollBars(state);
+    invalidateMainWindow(state, true);
+}
+
+void actualSize(AppState& state) {
+    state.fitMode = FitMode::ActualSize;
+    state.zoom = 1.0f;
+    updateScrollBars(state);
+    invalidateMainWindow(state, true);
+}
+
+void updateScrollBars(AppState& state) {
+    if (state.mainWindow == nullptr) return;
+    if (!state.documentLoaded) {
+        SetScrollRange(state.mainWindow, SB_HORZ, 0, 0, TRUE);
+        SetScrollRange(state.mainWindow, SB_VERT, 0, 0, TRUE);
+        return;
+    }
+    const PageImage* page = currentEntry(state);
+    if (page == nullptr || !page->present || page->width == 0) return;
+    const DisplayedSize displayed = displayedSize(page->width, page->height, state.zoom);
+    // Showing or hiding a bar resizes the client area on the spot (WM_SIZE
+    // runs inside the call), so limits computed before it can be stale by a
+    // bar's width; they are computed again until the area holds still. A bar
+    // appearing only shrinks the area, so this settles within a few passes.
+    for (int pass = 0; pass < 4; ++pass) {
+        const ClientArea area = clientArea(state);
+        const ScrollLimits limits = scrollLimits(area, displayed);
+        state.scrollX = clampScroll(state.scrollX, limits.horizontal);
+        state.scrollY = clampScroll(state.scrollY, limits.vertical);
+        const std::int32_t scrollX = state.scrollX;
+        const std::int32_t scrollY = state.scrollY;
+        setScrollBar(state.mainWindow, SB_HORZ, limits.horizontal, scrollX);
+        setScrollBar(state.mainWindow, SB_VERT, limits.vertical, scrollY);
+        const ClientArea after = clientArea(state);
+        if (after.right - after.left == area.right - area.left && after.bottom - after.top == area.bottom - area.top)
+            break;
+    }
+}
+
+void scrollView(AppState& state, ScrollAxis axis, unsigned requestCode, unsigned thumbPosition) {
+    std::int32_t& position = axis == ScrollAxis::Horizontal ? state.scrollX : state.scrollY;
+    const auto next = steppedScroll(position, requestCode, thumbPosition);
+    if (!next) return;
+    position = *next;
+    updateScrollBars(state);
+    invalidateMainWindow(state, true);
+}
+
+void clampSidebarScroll(AppState& state) {
+    state.sidebarScroll =
+        state.documentLoaded ? clampedSidebarScroll(state.sidebarScroll, clientArea(state), state.document.pageCount()) : 0;
+}
+
+void scrollSidebar(AppState& state, bool up) {
+    const std::int64_t step = up ? -WheelSidebarStep : WheelSidebarStep;
+    state.sidebarScroll = state.documentLoaded
+                              ? clampedSidebarScroll(std::int64_t{state.sidebarScroll} + step, clientArea(state),
+                                                     state.document.pageCount())
+                              : 0;
+    invalidateMainWindow(state, true);
+}
+
+void revealCurrentThumbnail(AppState& state) {
+    if (!state.documentLoaded) return;
+    state.sidebarScroll =
+        revealedSidebarScroll(state.sidebarScroll, clientArea(state), state.currentPage, state.document.pageCount());
+}
+
+std::optional<std::uint64_t> thumbnailAt(const AppState& state, int x, int y) {
+    if (!state.documentLoaded) return std::nullopt;
+    return thumbnailAt(clientArea(state), state.sidebarScroll, state.document.pageCount(), x, y);
+}
+
+bool pointInSidebarArea(const AppState& state, int x, int y) { return inSidebarArea(clientArea(state), x, y); }
+
+void goToPage(AppState& state, std::uint64_t index) {
+    // An open document has at least one page; the check keeps the last-page
+    // arithmetic sound whatever the record holds.
+    if (!state.documentLoaded || state.document.pageCount() == 0) return;
+    Document& document = state.document;
+    state.currentPage = pageChangeTarget(index, document.pageCount());
+    state.scrollX = 0;
+    state.scrollY = 0;
+    if (!ensurePageLoaded(document, state.currentPage)) {
+        // Whatever went wrong, the user is told the page could not be rendered.
+        showOpenError(state, document.path.view(), ErrorCode::PdftoppmFailed);
+        return;
+    }
+    if (state.currentPage > 0) (void)ensurePageLoaded(document, state.currentPage - 1);
+    if (state.currentPage + 1 < document.pageCount()) (void)ensurePageLoaded(document, state.currentPage + 1);
+    updateWindowTitle(state);
+    updateScrollBars(state);
+    revealCurrentThumbnail(state);
+    invalidateMainWindow(state, true);
+}
 
 }  // namespace orva

@@ -14,12 +14,26 @@ std::string menuText(HMENU menu, UINT position) {
     return text;
 }
 
+// The style a window of the thread is created with. The live style is no
+// witness: with no document the scroll ranges are 0 to 0, which hides the
+// bars and clears their style bits.
+DWORD createdStyle = 0;
+LRESULT CALLBACK recordCreation(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND) createdStyle = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs->style;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 TEST_F(StartupWindow, IsTheCentredOverlappedWindowWithScrollBars) {
     char className[64] = {};
     GetClassNameA(window(), className, sizeof className);
     EXPECT_STREQ(className, "OrvaReaderWnd");
     EXPECT_EQ(title(), "OrvaReader");
-    EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrA(window(), GWL_STYLE)) & 0x00FF0000u, 0x00FF0000u);
+    HHOOK hook = SetWindowsHookExA(WH_CBT, recordCreation, nullptr, GetCurrentThreadId());
+    HWND probe = createMainWindow(state(), 1000, 720);
+    UnhookWindowsHookEx(hook);
+    ASSERT_NE(probe, nullptr);
+    DestroyWindow(probe);
+    EXPECT_EQ(createdStyle & 0x00FF0000u, 0x00FF0000u);
     EXPECT_TRUE(GetWindowLongPtrA(window(), GWL_EXSTYLE) & WS_EX_APPWINDOW);
     RECT frame;
     GetWindowRect(window(), &frame);
