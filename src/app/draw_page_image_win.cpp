@@ -9,10 +9,13 @@ void drawPageImage(HDC dc, int x, int y, int dw, int dh, const PageImage& page) 
     // The bitmap header carries signed 32-bit sizes.
     if (page.width > 0x7FFFFFFFu || page.height > 0x7FFFFFFFu) return;
     const std::uint64_t row = std::uint64_t{page.width} * 3;
+    // Never read past the buffer, whatever the record claims about its size.
+    if (row > page.pixels.size() / page.height) return;
     const std::uint64_t stride = paddedStride(page.width);
     const void* bits = page.pixels.data();
     ByteBuffer padded;
     if (stride != row) {
+        if (page.pixels.allocator() == nullptr) return;
         auto copy = ByteBuffer::createUninitialized(*page.pixels.allocator(), static_cast<std::size_t>(stride * page.height));
         if (!copy) return;
         padded = std::move(*copy);

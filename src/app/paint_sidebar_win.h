@@ -1,0 +1,14 @@
+#pragma once
+// The thumbnail strip along the left edge of the main window.
+#include "app/app_state.h"
+#include "app/view_geometry.h"
+#include "platform/win32.h"
+
+namespace orva {
+
+// The strip's background and border and a framed, labelled thumbnail for
+// every page that reaches into it. Only images already in the document are
+// shown: a thumbnail never asks for its page.
+void paintSidebar(const AppState& state, HDC dc, const ClientArea& client);
+
+}  // namespace orva
