@@ -1,0 +1,24 @@
+#pragma once
+// Whole-file reads, and writes that never leave a half-written file behind.
+#include <cstdint>
+#include <expected>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace orvatool {
+
+std::expected<std::vector<std::uint8_t>, std::string> readWholeFile(const std::filesystem::path& path);
+
+// Writes to a temporary name beside `target` and renames it into place, so
+// that `target` is either the complete new file or as it was before; the
+// temporary file is removed on failure.
+std::expected<void, std::string> writeFileReplacing(const std::filesystem::path& target,
+                                                    std::span<const std::uint8_t> bytes);
+
+// A path as UTF-8 text, for messages and for the reader, and back.
+std::string utf8(const std::filesystem::path& path);
+std::filesystem::path pathFromUtf8(const std::string& text);
+
+}  // namespace orvatool
