@@ -1,0 +1,27 @@
+// The page count of a PDF file, from the report of the information tool.
+#include "pdf/page_count_report.h"
+#include "pdf/pdf_backend.h"
+#include "pdf/tool_locator.h"
+#include "pdf/tool_runner.h"
+#include "platform/final_path.h"
+
+namespace orva {
+
+Result<std::uint32_t> queryPdfPageCount(Allocator& allocator, std::string_view path) {
+    auto input = makeAbsolutePath(allocator, path);
+    if (!input) return fail(input.error());
+    auto tool = locateTool(allocator, kPdfinfoName);
+    if (!tool) return fail(ErrorCode::PdftoppmNotFound);
+    Result<ToolRunResult> run = fail(ErrorCode::PdfInfoFailed);
+    {
+        auto environment = makeToolEnvironment(allocator, tool->view());
+        if (!environment) return fail(ErrorCode::PdfInfoFailed);
+        const std::string_view arguments[] = {tool->view(), input->view()};
+        run = runTool(allocator, arguments, ".", &*environment, true);
+    }
+    if (!run || run->exitCode != 0) return fail(ErrorCode::PdfInfoFailed);
+    const auto& report = run->standardOutput;
+    return parsePageCountReport(std::string_view(reinterpret_cast<const char*>(report.data()), report.size()));
+}
+
+}  // namespace orva

@@ -1,0 +1,104 @@
+// One PDF page rendered by the rasteriser into the work folder and read back.
+#include "app/fixed_text.h"
+#include "app/utf.h"
+#include "pdf/pdf_backend.h"
+#include "pdf/ppm_page_key.h"
+#include "pdf/ppm_reader.h"
+#include "pdf/tool_locator.h"
+#include "pdf/tool_paths.h"
+#include "pdf/tool_runner.h"
+#include "pdf/work_folder.h"
+#include "platform/final_path.h"
+#include "platform/win32.h"
+
+namespace orva {
+
+namespace {
+
+Result<OwnedString> decimalText(Allocator& allocator, std::uint64_t value) {
+    FixedText<24> text;
+    text.appendDecimal(value);
+    return OwnedString::copy(allocator, text.view());
+}
+
+// Names of the regular files in the folder that end in ".ppm" exactly, in
+// listing order. Folders and links do not count, nor ".PPM".
+Result<OwnedArray<OwnedString>> listPpmFiles(Allocator& allocator, std::string_view folder) {
+    auto pattern = joinPaths(allocator, {folder, "*"});
+    if (!pattern) return fail(pattern.error());
+    auto widePattern = toWide(allocator, pattern->view());
+    if (!widePattern) return fail(widePattern.error() == ErrorCode::InvalidUtf8 ? ErrorCode::BadPathName
+                                                                                 : widePattern.error());
+    GrowableArray<OwnedString> names(allocator);
+    WIN32_FIND_DATAW entry;
+    HANDLE listing = FindFirstFileExW(wideChars(*widePattern), FindExInfoBasic, &entry, FindExSearchNameMatch,
+                                      nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (listing == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES) return names.take();
+        return fail(errorFromWin32(error));
+    }
+    constexpr DWORD kNotRegular = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
+    Status listed;
+    do {
+        const std::u16string_view name(reinterpret_cast<const char16_t*>(entry.cFileName));
+        if ((entry.dwFileAttributes & kNotRegular) != 0 || !name.ends_with(u".ppm")) continue;
+        auto utf8 = utf16ToUtf8(allocator, name);
+        if (!utf8) {
+            listed = fail(utf8.error());
+            break;
+        }
+        if (listed = names.push(std::move(*utf8)); !listed) break;
+    } while (FindNextFileW(listing, &entry));
+    const DWORD error = listed ? GetLastError() : ERROR_SUCCESS;
+    FindClose(listing);
+    if (!listed) return fail(listed.error());
+    if (error != ERROR_NO_MORE_FILES) return fail(errorFromWin32(error));
+    return names.take();
+}
+
+}  // namespace
+
+Status renderPdfPage(Document& document, std::uint64_t index) {
+    Allocator& allocator = *document.allocator;
+    auto input = makeAbsolutePath(allocator, document.path.view());
+    if (!input) return fail(input.error());
+    auto folder = prepareWorkFolder(allocator);
+    if (!folder) return fail(folder.error());
+    // From here on the work folder is removed on every way out.
+    auto pageNumber = decimalText(allocator, static_cast<std::uint32_t>(index + 1));
+    if (!pageNumber) return fail(ErrorCode::OutOfMemory);
+    auto tool = locateTool(allocator, kPdftoppmName);
+    if (!tool) return fail(ErrorCode::PdftoppmNotFound);
+    auto resolution = decimalText(allocator, document.dpi);
+    if (!resolution) return fail(ErrorCode::OutOfMemory);
+    const std::string_view arguments[] = {
+        tool->view(), "-q", "-f", pageNumber->view(), "-l", pageNumber->view(), "-r", resolution->view(),
+        input->view(), "page"};
+    {
+        auto environment = makeToolEnvironment(allocator, tool->view());
+        if (!environment) return fail(ErrorCode::PdftoppmNotFound);
+        auto run = runTool(allocator, arguments, folder->path(), &*environment, false);
+        if (!run || run->exitCode != 0) return fail(ErrorCode::PdftoppmFailed);
+    }
+
+    auto names = listPpmFiles(allocator, folder->path());
+    if (!names) return fail(names.error());
+    if (names->empty()) return fail(ErrorCode::NoPages);
+    sortByPpmPageKey(names->span());
+    // Every file is read, and the first failure ends the render; only the
+    // first image in page order is kept.
+    PageImage first;
+    for (const OwnedString& name : *names) {
+        auto path = joinPaths(allocator, {folder->path(), name.view()});
+        if (!path) return fail(path.error());
+        auto image = readPpmFile(allocator, path->view());
+        if (!image) return fail(image.error());
+        if (!first.present) first = std::move(*image);
+    }
+    folder->remove();
+    document.pages[index] = std::move(first);
+    return {};
+}
+
+}  // namespace orva
