@@ -1,9 +1,104 @@
-// Placeholder until printing lands.
 #include "print/print.h"
+
+#include "app/draw_page_image.h"
+#include "app/messages.h"
+#include "document/page_request.h"
+#include "platform/modal_ui.h"
+#include "print/print_job.h"
+#include "print/print_layout.h"
 
 namespace orva {
 
-void printDocument(AppState&) {}
-void openPrintPreview(AppState&) {}
+static_assert(sizeof(PRINTDLGA) == 120, "the print dialog record of 64-bit Windows");
+static_assert(sizeof(DOCINFOA) == 40, "the print job record of 64-bit Windows");
+
+namespace {
+
+// The dialog hands back copies of the printer's settings and name that the
+// job never reads; they are given back as soon as the dialog returns.
+void releaseDialogMemory(PRINTDLGA& record) {
+    if (record.hDevMode != nullptr) GlobalFree(record.hDevMode);
+    if (record.hDevNames != nullptr) GlobalFree(record.hDevNames);
+    record.hDevMode = nullptr;
+    record.hDevNames = nullptr;
+}
+
+void tellError(AppState& state, std::string_view text) { showMessage(state, state.mainWindow, text, MB_ICONERROR); }
+
+// Sends the pages first..last; null when every sheet went out, otherwise the
+// message for the user. Sheets spooled before a failure stay in the job.
+const char* printPages(AppState& state, HDC printer, PageRange range, PageLoader loadPage) {
+    const int usableWidth = usablePrintExtent(modalUi().getDeviceCaps(printer, HORZRES));
+    const int usableHeight = usablePrintExtent(modalUi().getDeviceCaps(printer, VERTRES));
+    if (range.first > range.last) return nullptr;
+    for (std::uint64_t index = range.first;; ++index) {
+        if (!loadPage(state.document, index)) return "Could not load a page for printing.";
+        const PageImage& page = state.document.pages[index];
+        if (!page.present) return "A page was not loaded for printing.";
+        if (modalUi().startPage(printer) < 1) return "Printer error while starting a page.";
+        const PlacedRect place = placePrintedPage(usableWidth, usableHeight, page.width, page.height);
+        drawPageImage(printer, place.x, place.y, place.width, place.height, page);
+        if (modalUi().endPage(printer) < 1) return "Printer error while finishing a page.";
+        if (index == range.last) return nullptr;
+    }
+}
+
+}  // namespace
+
+PRINTDLGA makePrintDialogRecord(std::uint64_t pageCount) {
+    PRINTDLGA record{};
+    record.lStructSize = sizeof record;
+    record.Flags = PD_RETURNDC | PD_ENABLEPRINTHOOK | PD_USEDEVMODECOPIESANDCOLLATE;
+    const std::uint16_t pages = dialogPageLimit(pageCount);
+    record.nFromPage = 1;
+    record.nToPage = pages;
+    record.nMinPage = 1;
+    record.nMaxPage = pages;
+    record.lpfnPrintHook = printDialogHook;
+    return record;
+}
+
+UINT_PTR CALLBACK printDialogHook(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG ? TRUE : FALSE; }
+
+void printDocumentWith(AppState& state, PageLoader loadPage) {
+    if (!state.documentLoaded) {
+        showMessage(state, state.mainWindow, "No document to print.", MB_ICONINFORMATION);
+        return;
+    }
+    if (state.document.pageCount() == 0) {
+        showMessage(state, state.mainWindow, "Document has no pages.", MB_ICONINFORMATION);
+        return;
+    }
+    PRINTDLGA dialog = makePrintDialogRecord(state.document.pageCount());
+    // No owner: the main window stays live while the dialog is up, so the
+    // document may be closed or replaced before it returns.
+    const BOOL confirmed = modalUi().printDialog(&dialog);
+    releaseDialogMemory(dialog);
+    if (!confirmed || dialog.hDC == nullptr) return;
+    HDC printer = dialog.hDC;
+
+    const DialogRange answer{(dialog.Flags & PD_PAGENUMS) != 0, dialog.nFromPage, dialog.nToPage, dialog.nMinPage,
+                             dialog.nMaxPage};
+    const PageRange range = resolvePrintRange(answer, state.documentLoaded ? state.document.pageCount() : 0);
+
+    DOCINFOA job{};
+    job.cbSize = sizeof job;
+    job.lpszDocName = "OrvaReader";
+    if (modalUi().startDoc(printer, &job) < 1) {
+        tellError(state, "Could not start print job.");
+        modalUi().deleteDC(printer);
+        return;
+    }
+    if (const char* failure = printPages(state, printer, range, loadPage)) {
+        // Ended, not aborted: the sheets already spooled still come out.
+        modalUi().endDoc(printer);
+        tellError(state, failure);
+    } else if (modalUi().endDoc(printer) < 1) {
+        tellError(state, "Printer error while finishing the job.");
+    }
+    modalUi().deleteDC(printer);
+}
+
+void printDocument(AppState& state) { printDocumentWith(state, ensurePageLoaded); }
 
 }  // namespace orva

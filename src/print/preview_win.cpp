@@ -1,0 +1,170 @@
+#include "print/preview.h"
+
+#include "app/messages.h"
+#include "document/page_request.h"
+#include "print/preview_title.h"
+#include "print/print.h"
+
+namespace orva {
+
+namespace {
+
+constexpr int kPreviewWidth = 900;
+constexpr int kPreviewHeight = 700;
+constexpr DWORD kPreviewStyle = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
+
+enum class Step { Previous, Next, First, Last };
+
+bool previewHasPages(const AppState& state) {
+    return state.previewOpen && state.documentLoaded && state.document.pageCount() > 0;
+}
+
+// The preview keeps the target even when it cannot be loaded: the next
+// paint then shows "Loading page..." and tries again.
+void stepPreview(AppState& state, Step step) {
+    if (!previewHasPages(state)) return;
+    const std::uint64_t lastPage = state.document.pageCount() - 1;
+    std::uint64_t target = 0;
+    switch (step) {
+        case Step::Previous: target = state.previewPage == 0 ? 0 : state.previewPage - 1; break;
+        case Step::Next: target = state.previewPage == UINT64_MAX ? UINT64_MAX : state.previewPage + 1; break;
+        case Step::First: target = 0; break;
+        case Step::Last: target = lastPage; break;
+    }
+    if (target > lastPage) target = lastPage;
+    state.previewPage = target;
+    if (!ensurePageLoaded(state.document, target)) {
+        showMessage(state, state.previewWindow, "Could not load page for preview.", MB_ICONERROR);
+        return;
+    }
+    updatePreviewTitle(state, state.previewWindow);
+    InvalidateRect(state.previewWindow, nullptr, TRUE);
+}
+
+void closePreview(AppState& state) {
+    if (state.previewOpen) DestroyWindow(state.previewWindow);
+}
+
+void onKeyDown(AppState& state, WPARAM key) {
+    switch (key) {
+        case VK_ESCAPE: closePreview(state); break;
+        case VK_PRIOR:
+        case VK_UP: stepPreview(state, Step::Previous); break;
+        case VK_NEXT:
+        case VK_DOWN: stepPreview(state, Step::Next); break;
+        case VK_HOME: previewCommand(state, PreviewFirstPage); break;
+        case VK_END: previewCommand(state, PreviewLastPage); break;
+        case 'P':
+            if (GetKeyState(VK_CONTROL) < 0) printDocument(state);
+            break;
+        default: break;
+    }
+}
+
+void registerPreviewClass(AppState& state) {
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = previewWndProc;
+    windowClass.hInstance = state.instance;
+    windowClass.hIcon = LoadIconA(state.instance, MAKEINTRESOURCEA(1));
+    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kPreviewWindowClass;
+    RegisterClassExA(&windowClass);
+}
+
+HMENU buildPreviewMenu() {
+    HMENU bar = CreateMenu();
+    HMENU file = CreatePopupMenu();
+    AppendMenuA(file, MF_STRING, PreviewPrint, "Print...\tCtrl+P");
+    AppendMenuA(file, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(file, MF_STRING, PreviewClose, "Close Preview\tEsc");
+    HMENU view = CreatePopupMenu();
+    AppendMenuA(view, MF_STRING, PreviewFirstPage, "First Page\tHome");
+    AppendMenuA(view, MF_STRING, PreviewPreviousPage, "Previous Page\tUp / PgUp");
+    AppendMenuA(view, MF_STRING, PreviewNextPage, "Next Page\tDown / PgDn");
+    AppendMenuA(view, MF_STRING, PreviewLastPage, "Last Page\tEnd");
+    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "File");
+    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(view), "View");
+    return bar;
+}
+
+}  // namespace
+
+void openPrintPreview(AppState& state) {
+    if (!state.documentLoaded) {
+        showMessage(state, state.mainWindow, "No document to preview.", MB_ICONINFORMATION);
+        return;
+    }
+    if (state.document.pageCount() == 0) {
+        showMessage(state, state.mainWindow, "Document has no pages.", MB_ICONINFORMATION);
+        return;
+    }
+    if (!ensurePageLoaded(state.document, state.currentPage)) {
+        showMessage(state, state.mainWindow, "Could not load page for preview.", MB_ICONERROR);
+        return;
+    }
+    state.previewPage = state.currentPage;
+    if (state.previewOpen) {
+        updatePreviewTitle(state, state.previewWindow);
+        ShowWindow(state.previewWindow, SW_SHOW);
+        SetForegroundWindow(state.previewWindow);
+        InvalidateRect(state.previewWindow, nullptr, TRUE);
+        return;
+    }
+    if (!state.previewClassRegistered) {
+        // A failed registration shows up as the failed creation below.
+        registerPreviewClass(state);
+        state.previewClassRegistered = true;
+    }
+    const int x = (GetSystemMetrics(SM_CXSCREEN) - kPreviewWidth) / 2;
+    const int y = (GetSystemMetrics(SM_CYSCREEN) - kPreviewHeight) / 2;
+    HMENU menu = buildPreviewMenu();
+    HWND window = CreateWindowExA(WS_EX_APPWINDOW, kPreviewWindowClass, "Print Preview", kPreviewStyle, x, y,
+                                  kPreviewWidth, kPreviewHeight, state.mainWindow, menu, state.instance, nullptr);
+    if (window == nullptr) {
+        DestroyMenu(menu);
+        showMessage(state, state.mainWindow, "Could not open print preview window.", MB_ICONERROR);
+        return;
+    }
+    state.previewWindow = window;
+    state.previewOpen = true;
+    updatePreviewTitle(state, window);
+    UpdateWindow(window);
+}
+
+void updatePreviewTitle(AppState& state, HWND window) {
+    const FixedText<512> title = composePreviewTitle(state);
+    if (title.fits()) SetWindowTextA(window, title.c_str());
+}
+
+void previewCommand(AppState& state, std::uint16_t id) {
+    switch (id) {
+        case PreviewPrint: printDocument(state); break;
+        case PreviewClose: closePreview(state); break;
+        case PreviewPreviousPage: stepPreview(state, Step::Previous); break;
+        case PreviewNextPage: stepPreview(state, Step::Next); break;
+        case PreviewFirstPage: stepPreview(state, Step::First); break;
+        case PreviewLastPage: stepPreview(state, Step::Last); break;
+        default: break;
+    }
+}
+
+LRESULT CALLBACK previewWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    AppState& state = app();
+    switch (message) {
+        case WM_DESTROY:
+            state.previewWindow = nullptr;
+            state.previewOpen = false;
+            return 0;
+        case WM_SIZE: InvalidateRect(window, nullptr, TRUE); return 0;
+        case WM_PAINT: paintPreview(state, window); return 0;
+        case WM_CLOSE: DestroyWindow(window); return 0;
+        case WM_KEYDOWN: onKeyDown(state, wParam); return 0;
+        case WM_COMMAND: previewCommand(state, LOWORD(wParam)); return 0;
+        default: return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+}  // namespace orva

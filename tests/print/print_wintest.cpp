@@ -1,0 +1,317 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "print/print.h"
+#include "print/print_job.h"
+#include "print/print_layout.h"
+#include "support/main_window_fixture_win.h"
+#include "print/print_fixtures_win.h"
+
+namespace orva::testing {
+namespace {
+
+using Calls = std::vector<std::string>;
+
+// What one printed sheet showed: where ink fell and the colours at the
+// middle of its upper and lower halves.
+struct PrintedSheet {
+    RECT inked;
+    std::uint32_t upper;
+    std::uint32_t lower;
+};
+
+// The recording stand-in with a readable sheet behind the printer context:
+// every EndPage takes a picture of the sheet, every StartPage starts a clean one.
+class PrinterUi : public RecordingUi {
+public:
+    explicit PrinterUi(Sheet& sheet) : sheet_(sheet) {}
+
+    int startPage(HDC printer) override {
+        sheet_.clear();
+        return RecordingUi::startPage(printer);
+    }
+    int endPage(HDC printer) override {
+        const RECT box = sheet_.inked();
+        const int midX = (box.left + box.right) / 2;
+        const int quarter = (box.bottom - box.top) / 4;
+        printed.push_back({box, box.right > 0 ? sheet_.at(midX, box.top + quarter) : 0u,
+                           box.right > 0 ? sheet_.at(midX, box.bottom - 1 - quarter) : 0u});
+        return RecordingUi::endPage(printer);
+    }
+
+    // The dialog confirmed on `sheet`, for all pages or for from..to.
+    void confirm(int from = 0, int to = 0) {
+        HDC dc = sheet_.dc();
+        answerPrint = [dc, from, to](PRINTDLGA* record) {
+            record->hDC = dc;
+            if (from != 0) {
+                record->Flags |= PD_PAGENUMS;
+                record->nFromPage = static_cast<WORD>(from);
+                record->nToPage = static_cast<WORD>(to);
+            }
+            return TRUE;
+        };
+    }
+
+    std::vector<PrintedSheet> printed;
+
+private:
+    Sheet& sheet_;
+};
+
+class Printing : public MainWindowTest {
+protected:
+    static constexpr int kSheetWidth = 600;
+    static constexpr int kSheetHeight = 800;
+
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        printer.horzRes = kSheetWidth;
+        printer.vertRes = kSheetHeight;
+    }
+
+    // Expects the sheets to carry exactly these pages, placed by the rule.
+    void expectSheets(const std::vector<PageSpec>& pages, const std::vector<std::size_t>& indexes) {
+        ASSERT_EQ(printer.printed.size(), indexes.size());
+        for (std::size_t s = 0; s < indexes.size(); ++s) {
+            const PageSpec& page = pages[indexes[s]];
+            const PlacedRect place = placePrintedPage(usablePrintExtent(printer.horzRes),
+                                                      usablePrintExtent(printer.vertRes), page.width, page.height);
+            const PrintedSheet& got = printer.printed[s];
+            EXPECT_EQ(got.inked.left, place.x) << "sheet " << s;
+            EXPECT_EQ(got.inked.top, place.y) << "sheet " << s;
+            EXPECT_EQ(got.inked.right, place.x + place.width) << "sheet " << s;
+            EXPECT_EQ(got.inked.bottom, place.y + place.height) << "sheet " << s;
+            EXPECT_EQ(got.upper, page.top) << "sheet " << s;
+            EXPECT_EQ(got.lower, page.bottom) << "sheet " << s;
+        }
+    }
+
+    void expectOneMessage(const char* text, UINT style) {
+        ASSERT_EQ(printer.messages.size(), 1u);
+        EXPECT_EQ(printer.messages[0].text, text);
+        EXPECT_EQ(printer.messages[0].caption, "OrvaReader");
+        EXPECT_EQ(printer.messages[0].style, style);
+        EXPECT_EQ(printer.messages[0].owner, window());
+    }
+
+    Sheet sheet{kSheetWidth, kSheetHeight};
+    PrinterUi printer{sheet};
+};
+
+const Calls kJobStart = {"printDialog", "startDoc", "getDeviceCaps(HORZRES)", "getDeviceCaps(VERTRES)"};
+
+Calls join(Calls head, const Calls& tail) {
+    head.insert(head.end(), tail.begin(), tail.end());
+    return head;
+}
+
+TEST_F(Printing, DialogIsOfferedTheDocumentsPagesWithNoOwnerAndTheHook) {
+    installDocument(state(), plainPages(5));
+    printDocument(state());
+    EXPECT_EQ(printer.calls, Calls{"printDialog"});  // cancelled: nothing else
+    EXPECT_TRUE(printer.messages.empty());
+    ASSERT_EQ(printer.printRecords.size(), 1u);
+    const PRINTDLGA& record = printer.printRecords[0];
+    EXPECT_EQ(record.lStructSize, 120u);
+    EXPECT_EQ(record.hwndOwner, nullptr);
+    EXPECT_EQ(record.hDevMode, nullptr);
+    EXPECT_EQ(record.hDevNames, nullptr);
+    EXPECT_EQ(record.hDC, nullptr);
+    EXPECT_EQ(record.Flags, 0x41100u);
+    EXPECT_EQ(record.nFromPage, 1);
+    EXPECT_EQ(record.nToPage, 5);
+    EXPECT_EQ(record.nMinPage, 1);
+    EXPECT_EQ(record.nMaxPage, 5);
+    EXPECT_EQ(record.nCopies, 0);
+    EXPECT_EQ(record.hInstance, nullptr);
+    EXPECT_EQ(record.lCustData, 0);
+    EXPECT_EQ(record.lpfnPrintHook, &printDialogHook);
+    EXPECT_EQ(record.lpfnSetupHook, nullptr);
+    EXPECT_EQ(record.lpPrintTemplateName, nullptr);
+    EXPECT_EQ(record.lpSetupTemplateName, nullptr);
+    EXPECT_EQ(record.hPrintTemplate, nullptr);
+    EXPECT_EQ(record.hSetupTemplate, nullptr);
+}
+
+TEST_F(Printing, HookOnlyAnswersTheDialogsInitialisation) {
+    EXPECT_EQ(printDialogHook(nullptr, WM_INITDIALOG, 0, 0), TRUE);
+    for (UINT message : {UINT{WM_COMMAND}, UINT{WM_DESTROY}, UINT{WM_PAINT}, UINT{WM_NOTIFY}, 0u})
+        EXPECT_EQ(printDialogHook(nullptr, message, 0, 0), FALSE) << message;
+}
+
+TEST_F(Printing, DialogPageFieldsStopAt65535) {
+    std::vector<PageSpec> many(70000, PageSpec{1, 1, 0, 0, false});
+    installDocument(state(), many);
+    printDocument(state());
+    ASSERT_EQ(printer.printRecords.size(), 1u);
+    EXPECT_EQ(printer.printRecords[0].nToPage, 65535);
+    EXPECT_EQ(printer.printRecords[0].nMaxPage, 65535);
+}
+
+TEST_F(Printing, ConfirmedWithoutADeviceContextDoesNothingMore) {
+    installDocument(state(), plainPages(2));
+    printer.answerPrint = [](PRINTDLGA*) { return TRUE; };
+    printDocument(state());
+    EXPECT_EQ(printer.calls, Calls{"printDialog"});
+    EXPECT_TRUE(printer.messages.empty());
+}
+
+TEST_F(Printing, EveryPageGoesOnItsOwnSheetInOrderCentredInsideTheMargin) {
+    std::vector<PageSpec> pages = plainPages(3);
+    pages[1] = {130, 100, 0x20A020, 0xA020A0};  // landscape
+    pages[2] = {1, 1, 0x102030, 0x102030};      // enlarged to the whole area
+    installDocument(state(), pages);
+    printer.confirm();
+    printDocument(state());
+    EXPECT_EQ(printer.calls, join(kJobStart, {"startPage", "endPage", "startPage", "endPage", "startPage", "endPage",
+                                              "endDoc", "deleteDC"}));
+    EXPECT_TRUE(printer.messages.empty());
+    EXPECT_EQ(printer.jobNames, std::vector<std::string>{"OrvaReader"});
+    expectSheets(pages, {0, 1, 2});
+    EXPECT_TRUE(sheet.dcDeleted());
+}
+
+TEST_F(Printing, APageRangePrintsExactlyThosePages) {
+    const std::vector<PageSpec> pages = plainPages(5);
+    installDocument(state(), pages);
+    printer.confirm(2, 3);
+    printDocument(state());
+    EXPECT_EQ(printer.calls, join(kJobStart, {"startPage", "endPage", "startPage", "endPage", "endDoc", "deleteDC"}));
+    expectSheets(pages, {1, 2});
+}
+
+TEST_F(Printing, ANarrowPrinterStillPlacesThePageFiftyPixelsIn) {
+    const std::vector<PageSpec> pages = {{1275, 1650, 0x800000, 0x000080}};
+    installDocument(state(), pages);
+    printer.horzRes = 101;
+    printer.confirm();
+    printDocument(state());
+    ASSERT_EQ(printer.printed.size(), 1u);
+    EXPECT_EQ(printer.printed[0].inked.left, 50);
+    EXPECT_EQ(printer.printed[0].inked.right, 51);
+}
+
+TEST_F(Printing, RangeIsResolvedAgainstTheDocumentAsItIsAfterTheDialog) {
+    const std::vector<PageSpec> shorter = plainPages(3);
+    installDocument(state(), plainPages(5));
+    HDC dc = sheet.dc();
+    printer.answerPrint = [&](PRINTDLGA* record) {
+        installDocument(state(), shorter);  // another document opened meanwhile
+        record->hDC = dc;
+        record->Flags |= PD_PAGENUMS;
+        record->nFromPage = 4;
+        record->nToPage = 5;
+        return TRUE;
+    };
+    printDocument(state());
+    expectSheets(shorter, {2});
+}
+
+TEST_F(Printing, DocumentClosedDuringTheDialogEndsTheEmptyJobWithTheLoadMessage) {
+    installDocument(state(), plainPages(2));
+    HDC dc = sheet.dc();
+    printer.answerPrint = [&](PRINTDLGA* record) {
+        closeDocument(state());
+        record->hDC = dc;
+        return TRUE;
+    };
+    printDocument(state());
+    EXPECT_EQ(printer.calls, join(kJobStart, {"endDoc", "messageBox", "deleteDC"}));
+    expectOneMessage("Could not load a page for printing.", MB_ICONERROR);
+    EXPECT_TRUE(sheet.dcDeleted());
+}
+
+// A page request that reports success but leaves the slot empty.
+Status claimLoaded(Document&, std::uint64_t) { return {}; }
+
+TEST_F(Printing, EveryFailureIsToldAfterTheJobIsEndedAndBeforeTheContextGoes) {
+    struct Case {
+        const char* what;
+        std::vector<PageSpec> pages;
+        void (*arrange)(PrinterUi&);
+        PageLoader loader;
+        const char* message;
+        UINT style;
+        Calls calls;  // after the dialog
+    };
+    std::vector<PageSpec> secondMissing = plainPages(3);
+    secondMissing[1].loaded = false;
+    std::vector<PageSpec> noneLoaded = plainPages(2);
+    for (PageSpec& page : noneLoaded) page.loaded = false;
+    const Case cases[] = {
+        {"StartDoc refused", plainPages(2), [](PrinterUi& p) { p.startDocResult = 0; }, nullptr,
+         "Could not start print job.", MB_ICONERROR, {"printDialog", "startDoc", "messageBox", "deleteDC"}},
+        {"StartDoc negative", plainPages(2), [](PrinterUi& p) { p.startDocResult = -1; }, nullptr,
+         "Could not start print job.", MB_ICONERROR, {"printDialog", "startDoc", "messageBox", "deleteDC"}},
+        {"a page cannot be loaded", secondMissing, [](PrinterUi&) {}, nullptr, "Could not load a page for printing.",
+         MB_ICONERROR, join(kJobStart, {"startPage", "endPage", "endDoc", "messageBox", "deleteDC"})},
+        {"a page is still empty", noneLoaded, [](PrinterUi&) {}, claimLoaded, "A page was not loaded for printing.",
+         MB_ICONERROR, join(kJobStart, {"endDoc", "messageBox", "deleteDC"})},
+        {"StartPage fails", plainPages(3), [](PrinterUi& p) { p.failStartPageAt = 2; }, nullptr,
+         "Printer error while starting a page.", MB_ICONERROR,
+         join(kJobStart, {"startPage", "endPage", "startPage", "endDoc", "messageBox", "deleteDC"})},
+        {"EndPage fails", plainPages(3), [](PrinterUi& p) { p.failEndPageAt = 1; }, nullptr,
+         "Printer error while finishing a page.", MB_ICONERROR,
+         join(kJobStart, {"startPage", "endPage", "endDoc", "messageBox", "deleteDC"})},
+        {"EndDoc fails", plainPages(1), [](PrinterUi& p) { p.endDocResult = 0; }, nullptr,
+         "Printer error while finishing the job.", MB_ICONERROR,
+         join(kJobStart, {"startPage", "endPage", "endDoc", "messageBox", "deleteDC"})},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Sheet caseSheet(kSheetWidth, kSheetHeight);
+        PrinterUi ui(caseSheet);
+        ui.horzRes = kSheetWidth;
+        ui.vertRes = kSheetHeight;
+        installDocument(state(), c.pages);
+        c.arrange(ui);
+        ui.confirm();
+        if (c.loader != nullptr) {
+            printDocumentWith(state(), c.loader);
+        } else {
+            printDocument(state());
+        }
+        EXPECT_EQ(ui.calls, c.calls);
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].text, c.message);
+        EXPECT_EQ(ui.messages[0].style, c.style);
+        EXPECT_EQ(ui.messages[0].caption, "OrvaReader");
+        EXPECT_EQ(ui.messages[0].owner, window());
+        EXPECT_TRUE(caseSheet.dcDeleted());
+    }
+}
+
+TEST_F(Printing, NothingToPrintIsToldWithoutOpeningTheDialog) {
+    printDocument(state());
+    EXPECT_EQ(printer.calls, Calls{"messageBox"});
+    expectOneMessage("No document to print.", MB_ICONINFORMATION);
+
+    printer.calls.clear();
+    printer.messages.clear();
+    installDocument(state(), {});
+    printDocument(state());
+    EXPECT_EQ(printer.calls, Calls{"messageBox"});
+    expectOneMessage("Document has no pages.", MB_ICONINFORMATION);
+}
+
+TEST_F(Printing, CtrlPInTheMainWindowPrintsAndCtrlShiftPPreviews) {
+    installDocument(state(), plainPages(2));
+    printer.confirm();
+    {
+        HeldKeys ctrl(true);
+        send(WM_KEYDOWN, 'P');
+    }
+    EXPECT_EQ(printer.printed.size(), 2u);
+    {
+        HeldKeys ctrlShift(true, true);
+        send(WM_KEYDOWN, 'P');
+    }
+    EXPECT_TRUE(state().previewOpen);
+}
+
+}  // namespace
+}  // namespace orva::testing
