@@ -1,0 +1,256 @@
+// A real print job for the smoke test of printing, in two steps:
+//   print_smoke print GEOMETRY
+//       prints pages 2 to 3 of a five-page document on the default printer,
+//       the print dialog answered as a person would (that range, the default
+//       printer), and writes to GEOMETRY what the sheets must show: the
+//       printer's resolution and sheet, and per printed page its rectangle
+//       on the sheet and its two colours;
+//   print_smoke verify GEOMETRY SHEET.ppm...
+//       checks the rasterised sheets of the printed file against GEOMETRY.
+// Exit status 0 when all is well, 1 on a wrong result, 3 without a printer.
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "platform/modal_ui.h"
+#include "print/print.h"
+#include "print/print_layout.h"
+
+#include <winspool.h>
+
+using namespace orva;
+
+namespace {
+
+struct Page {
+    std::uint32_t width, height;
+    std::uint32_t top, bottom;  // 0xRRGGBB
+};
+
+// Page 2 portrait, page 3 landscape, so both sides of the fit are printed.
+const Page kPages[] = {
+    {200, 200, 0x808080, 0x808080}, {170, 220, 0xC81E1E, 0x1E1EC8}, {220, 170, 0x1EA01E, 0xA01EA0},
+    {200, 200, 0x404040, 0x404040}, {200, 200, 0xE0E000, 0xE0E000},
+};
+constexpr int kFirstPrinted = 2;
+constexpr int kLastPrinted = 3;
+
+bool installDocument(AppState& state) {
+    Allocator& allocator = *state.allocator;
+    auto pages = OwnedArray<PageImage>::create(allocator, std::size(kPages));
+    if (!pages) return false;
+    for (std::size_t i = 0; i < std::size(kPages); ++i) {
+        const Page& spec = kPages[i];
+        auto pixels = ByteBuffer::create(allocator, std::size_t{spec.width} * spec.height * 3);
+        if (!pixels) return false;
+        for (std::uint32_t y = 0; y < spec.height; ++y) {
+            const std::uint32_t colour = y < spec.height / 2 ? spec.top : spec.bottom;
+            for (std::uint32_t x = 0; x < spec.width; ++x) {
+                std::uint8_t* pixel = pixels->data() + (std::size_t{y} * spec.width + x) * 3;
+                pixel[0] = colour & 0xFF;
+                pixel[1] = (colour >> 8) & 0xFF;
+                pixel[2] = (colour >> 16) & 0xFF;
+            }
+        }
+        PageImage& page = (*pages)[i];
+        page.pixels = std::move(*pixels);
+        page.present = true;
+        page.width = spec.width;
+        page.height = spec.height;
+    }
+    state.document.allocator = &allocator;
+    state.document.dpi = 150;
+    state.document.pages = std::move(*pages);
+    state.documentLoaded = true;
+    return true;
+}
+
+// The person at the screen: picks the default printer and pages 2 to 3 and
+// reads no message box; the printer calls go to the system.
+class PersonAtTheDialog final : public ModalUi {
+public:
+    PersonAtTheDialog(std::string printer, ModalUi& system) : printer_(std::move(printer)), system_(system) {}
+
+    int messageBox(HWND, const char* text, const char*, UINT) override {
+        messages.emplace_back(text);
+        return IDOK;
+    }
+    BOOL getOpenFileName(OPENFILENAMEA*) override { return FALSE; }
+    BOOL printDialog(PRINTDLGA* record) override {
+        record->hDC = CreateDCA("WINSPOOL", printer_.c_str(), nullptr, nullptr);
+        if (record->hDC == nullptr) return FALSE;
+        record->Flags |= PD_PAGENUMS;
+        record->nFromPage = kFirstPrinted;
+        record->nToPage = kLastPrinted;
+        for (int index : {HORZRES, VERTRES, PHYSICALWIDTH, PHYSICALHEIGHT, PHYSICALOFFSETX, PHYSICALOFFSETY,
+                          LOGPIXELSX, LOGPIXELSY})
+            caps.push_back(GetDeviceCaps(record->hDC, index));
+        return TRUE;
+    }
+    int startDoc(HDC printer, const DOCINFOA* job) override { return system_.startDoc(printer, job); }
+    int getDeviceCaps(HDC printer, int index) override { return system_.getDeviceCaps(printer, index); }
+    int startPage(HDC printer) override { return system_.startPage(printer); }
+    int endPage(HDC printer) override { return system_.endPage(printer); }
+    int endDoc(HDC printer) override { return system_.endDoc(printer); }
+    BOOL deleteDC(HDC printer) override { return system_.deleteDC(printer); }
+
+    std::vector<std::string> messages;
+    std::vector<int> caps;
+
+private:
+    std::string printer_;
+    ModalUi& system_;
+};
+
+int print(const char* geometryPath) {
+    char printer[512] = {};
+    DWORD size = sizeof printer;
+    if (!GetDefaultPrinterA(printer, &size)) {
+        std::fprintf(stderr, "print_smoke: no default printer\n");
+        return 3;
+    }
+    Allocator allocator;
+    AppState& state = app();
+    state.allocator = &allocator;
+    if (!installDocument(state)) return 1;
+    ModalUi* system = setModalUi(nullptr);
+    PersonAtTheDialog person(printer, *system);
+    setModalUi(&person);
+    printDocument(state);
+    setModalUi(nullptr);
+    closeDocument(state);
+    for (const std::string& message : person.messages) std::fprintf(stderr, "print_smoke: message \"%s\"\n", message.c_str());
+    if (person.caps.size() != 8) {
+        std::fprintf(stderr, "print_smoke: no device context for \"%s\"\n", printer);
+        return 1;
+    }
+    if (!person.messages.empty()) return 1;
+    if (allocator.liveBlocks() != 0) {
+        std::fprintf(stderr, "print_smoke: %zu blocks left\n", allocator.liveBlocks());
+        return 1;
+    }
+    const std::vector<int>& c = person.caps;
+    FILE* out = std::fopen(geometryPath, "w");
+    if (out == nullptr) return 1;
+    std::fprintf(out, "printer %s\n", printer);
+    std::fprintf(out, "resolution %d %d\nprintable %d %d\nsheet %d %d\noffset %d %d\n", c[6], c[7], c[0], c[1], c[2],
+                 c[3], c[4], c[5]);
+    for (int number = kFirstPrinted; number <= kLastPrinted; ++number) {
+        const Page& page = kPages[number - 1];
+        const PlacedRect place =
+            placePrintedPage(usablePrintExtent(c[0]), usablePrintExtent(c[1]), page.width, page.height);
+        // The printable area starts at the physical offset on the sheet.
+        std::fprintf(out, "page %d %d %d %d %06X %06X\n", c[4] + place.x, c[5] + place.y, place.width, place.height,
+                     page.top, page.bottom);
+    }
+    std::fclose(out);
+    std::printf("print_smoke: printed pages %d to %d on \"%s\": %d x %d dpi, printable %d x %d of %d x %d at (%d, %d)\n",
+                kFirstPrinted, kLastPrinted, printer, c[6], c[7], c[0], c[1], c[2], c[3], c[4], c[5]);
+    return 0;
+}
+
+struct Raster {
+    int width = 0, height = 0;
+    std::vector<unsigned char> rgb;
+    std::uint32_t at(int x, int y) const {
+        const unsigned char* p = rgb.data() + (std::size_t(y) * width + x) * 3;
+        return (std::uint32_t{p[0]} << 16) | (std::uint32_t{p[1]} << 8) | p[2];
+    }
+};
+
+bool readPpm(const char* path, Raster& raster) {
+    FILE* in = std::fopen(path, "rb");
+    if (in == nullptr) return false;
+    int maxValue = 0;
+    const bool header = std::fscanf(in, "P6 %d %d %d", &raster.width, &raster.height, &maxValue) == 3 &&
+                        maxValue == 255 && std::fgetc(in) != EOF;
+    bool ok = false;
+    if (header && raster.width > 0 && raster.height > 0) {
+        raster.rgb.resize(std::size_t(raster.width) * raster.height * 3);
+        ok = std::fread(raster.rgb.data(), 1, raster.rgb.size(), in) == raster.rgb.size();
+    }
+    std::fclose(in);
+    return ok;
+}
+
+bool closeTo(std::uint32_t got, std::uint32_t want, int tolerance) {
+    for (int shift : {0, 8, 16}) {
+        const int a = static_cast<int>((got >> shift) & 0xFF), b = static_cast<int>((want >> shift) & 0xFF);
+        if (std::abs(a - b) > tolerance) return false;
+    }
+    return true;
+}
+
+int verify(const char* geometryPath, int sheetCount, char** sheets) {
+    FILE* in = std::fopen(geometryPath, "r");
+    if (in == nullptr) return 1;
+    char line[600];
+    int sheetWidth = 0, sheetHeight = 0;
+    struct Expected {
+        int x, y, w, h;
+        unsigned top, bottom;
+    };
+    std::vector<Expected> pages;
+    while (std::fgets(line, sizeof line, in)) {
+        Expected e{};
+        if (std::sscanf(line, "sheet %d %d", &sheetWidth, &sheetHeight) == 2) continue;
+        if (std::sscanf(line, "page %d %d %d %d %X %X", &e.x, &e.y, &e.w, &e.h, &e.top, &e.bottom) == 6)
+            pages.push_back(e);
+    }
+    std::fclose(in);
+    if (static_cast<int>(pages.size()) != sheetCount) {
+        std::fprintf(stderr, "print_smoke: %d sheets printed, %zu expected\n", sheetCount, pages.size());
+        return 1;
+    }
+    int failures = 0;
+    auto check = [&](bool ok, int sheet, const char* what, long got, long want) {
+        if (ok) return;
+        std::fprintf(stderr, "print_smoke: sheet %d: %s is %ld, expected %ld\n", sheet + 1, what, got, want);
+        ++failures;
+    };
+    for (int s = 0; s < sheetCount; ++s) {
+        Raster raster;
+        if (!readPpm(sheets[s], raster)) {
+            std::fprintf(stderr, "print_smoke: cannot read %s\n", sheets[s]);
+            return 1;
+        }
+        check(std::abs(raster.width - sheetWidth) <= 2, s, "sheet width", raster.width, sheetWidth);
+        check(std::abs(raster.height - sheetHeight) <= 2, s, "sheet height", raster.height, sheetHeight);
+        // Ink: anything clearly darker than the paper.
+        int left = raster.width, top = raster.height, right = 0, bottom = 0;
+        for (int y = 0; y < raster.height; ++y)
+            for (int x = 0; x < raster.width; ++x) {
+                const std::uint32_t c = raster.at(x, y);
+                if (std::min({c >> 16, (c >> 8) & 0xFF, c & 0xFF}) >= 200) continue;
+                left = std::min(left, x), top = std::min(top, y);
+                right = std::max(right, x + 1), bottom = std::max(bottom, y + 1);
+            }
+        const Expected& e = pages[s];
+        check(std::abs(left - e.x) <= 2, s, "left edge", left, e.x);
+        check(std::abs(top - e.y) <= 2, s, "top edge", top, e.y);
+        check(std::abs(right - (e.x + e.w)) <= 2, s, "right edge", right, e.x + e.w);
+        check(std::abs(bottom - (e.y + e.h)) <= 2, s, "bottom edge", bottom, e.y + e.h);
+        if (right <= left || bottom <= top) continue;
+        const int midX = e.x + e.w / 2;
+        const std::uint32_t upper = raster.at(midX, e.y + e.h / 4);
+        const std::uint32_t lower = raster.at(midX, e.y + e.h - 1 - e.h / 4);
+        check(closeTo(upper, e.top, 40), s, "upper colour", upper, e.top);
+        check(closeTo(lower, e.bottom, 40), s, "lower colour", lower, e.bottom);
+        std::printf("print_smoke: sheet %d: %d x %d, ink (%d, %d)-(%d, %d), expected (%d, %d)-(%d, %d)\n", s + 1,
+                    raster.width, raster.height, left, top, right, bottom, e.x, e.y, e.x + e.w, e.y + e.h);
+    }
+    return failures == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "print") == 0) return print(argv[2]);
+    if (argc >= 3 && std::strcmp(argv[1], "verify") == 0) return verify(argv[2], argc - 3, argv + 3);
+    std::fprintf(stderr, "usage: print_smoke print GEOMETRY | verify GEOMETRY SHEET.ppm...\n");
+    return 2;
+}
