@@ -4,6 +4,7 @@
 // test program can use it without linking anything.
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <span>
 #include <string>
@@ -79,9 +80,11 @@ struct Pixel {
 // Run-length tokens.
 inline void appendRun(Bytes& out, std::uint8_t count, Pixel p) { out.insert(out.end(), {count, p.b, p.g, p.r}); }
 inline void appendLiteral(Bytes& out, std::span<const std::uint8_t> pixelBytes) {
-    out.push_back(0);
-    out.push_back(static_cast<std::uint8_t>(pixelBytes.size() / 3));
-    out.insert(out.end(), pixelBytes.begin(), pixelBytes.end());
+    const std::size_t at = out.size();
+    out.resize(at + 2 + pixelBytes.size());
+    out[at] = 0;
+    out[at + 1] = static_cast<std::uint8_t>(pixelBytes.size() / 3);
+    if (!pixelBytes.empty()) std::memcpy(out.data() + at + 2, pixelBytes.data(), pixelBytes.size());
 }
 inline void appendEnd(Bytes& out) { out.insert(out.end(), {0, 0}); }
 
