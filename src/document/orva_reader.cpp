@@ -66,12 +66,10 @@ Result<ByteBuffer> readBlock(ByteSource& source, Allocator& allocator, std::uint
 // Writes `count` copies of one pixel; `room` bytes from `out` on are the
 // decoder's to write (at least count * 3), so whole 24-byte pattern blocks may
 // run past the run's end when they still fit: the next token overwrites them.
+// Short runs are the common case on text pages, so even one pixel is a
+// single block of three word stores rather than a loop.
 void writeRun(std::uint8_t* out, const std::uint8_t* pixel, std::size_t count, std::size_t room) {
     const std::size_t bytes = count * 3;
-    if (count < 4) {
-        for (std::size_t k = 0; k < bytes; k += 3) std::memcpy(out + k, pixel, 3);
-        return;
-    }
     const std::uint64_t v = static_cast<std::uint64_t>(pixel[0]) | static_cast<std::uint64_t>(pixel[1]) << 8 |
                             static_cast<std::uint64_t>(pixel[2]) << 16;
     // Eight pixels as three words: bgrbgrbg rbgrbgrb grbgrbgr.
@@ -80,11 +78,27 @@ void writeRun(std::uint8_t* out, const std::uint8_t* pixel, std::size_t count, s
     std::uint8_t* p = out;
     std::uint8_t* const end = out + bytes;
     if (((bytes + 23) / 24) * 24 <= room) {
-        for (; p < end; p += 24) std::memcpy(p, pattern, 24);
+        do {
+            std::memcpy(p, pattern, 24);
+            p += 24;
+        } while (p < end);
         return;
     }
     for (; end - p >= 24; p += 24) std::memcpy(p, pattern, 24);
     std::memcpy(p, pattern, static_cast<std::size_t>(end - p));
+}
+
+// Copies a literal's pixels. A short literal with room around it in both
+// buffers is copied as one fixed-size block, which beats a call for a few bytes;
+// the extra bytes written are overwritten by the next token.
+void writeLiteral(std::uint8_t* out, std::size_t room, const std::uint8_t* in, std::size_t available,
+                  std::size_t bytes) {
+    constexpr std::size_t kBlock = 48;
+    if (bytes <= kBlock && room >= kBlock && available >= kBlock) {
+        std::memcpy(out, in, kBlock);
+    } else {
+        std::memcpy(out, in, bytes);
+    }
 }
 
 // One page of the index: its pixels, read or decoded, become `page`.
@@ -145,7 +159,7 @@ Result<std::size_t> decodeRleInto(std::span<const std::uint8_t> data, std::span<
             if (literal == 0) break;
             // Unlike a run, a literal that does not fit the page is damage.
             if (literal + 2 > inSize - i || literal > outSize - o) return fail(ErrorCode::RleTruncated);
-            std::memcpy(out + o, in + i + 2, literal);
+            writeLiteral(out + o, outSize - o, in + i + 2, inSize - i - 2, literal);
             i += 2 + literal;
             o += literal;
         }
