@@ -443,6 +443,24 @@ TEST(OrvaReader, LongPagesAreReadWhole) {
     EXPECT_LT(allocator.peakBytes() - allocator.liveBytes(), 1024u);
 }
 
+TEST(OrvaReader, RunLengthOpenHoldsAtMostOnePagesDataBesideThePages) {
+    OrvaBytes doc;
+    doc.encoding = 1;
+    std::size_t largest = 0;
+    for (std::uint32_t n = 1; n <= 3; ++n) {
+        Bytes tokens;
+        for (std::uint32_t k = 0; k < 400 * n; ++k) appendRun(tokens, 200, kGrey);
+        largest = std::max(largest, tokens.size());
+        doc.pages.push_back({1000, 80 * n, tokens, {}, {}, 0});
+    }
+    Allocator allocator;
+    auto contents = readBytes(allocator, doc.build());
+    ASSERT_TRUE(contents);
+    std::size_t pages = 0;
+    for (const PageImage& page : contents->pages) pages += page.length();
+    EXPECT_LE(allocator.peakBytes(), pages + largest + 1024);  // the rest: index and page array
+}
+
 // A source over memory that refuses one chosen seek, or fails reads from a
 // chosen byte on, as a damaged disk or a dropped share would.
 class FaultySource final : public ByteSource {
