@@ -32,49 +32,92 @@ Result<OwnedArray<char16_t>> childPath(Allocator& allocator, std::u16string_view
 
 const wchar_t* wide(const OwnedArray<char16_t>& path) { return reinterpret_cast<const wchar_t*>(path.data()); }
 
-void deleteFile(const wchar_t* path, DWORD attributes) {
-    if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(path, attributes & ~FILE_ATTRIBUTE_READONLY);
-    DeleteFileW(path);
+// The full final path of an open file or folder, as "\\?\C:\..." text.
+Result<OwnedArray<char16_t>> finalPathOf(Allocator& allocator, HANDLE file) {
+    const DWORD units = GetFinalPathNameByHandleW(file, nullptr, 0, FILE_NAME_NORMALIZED);
+    if (units == 0) return fail(errorFromWin32(GetLastError()));
+    auto path = OwnedArray<char16_t>::createUninitialized(allocator, units);
+    if (!path) return path;
+    const DWORD written = GetFinalPathNameByHandleW(file, reinterpret_cast<wchar_t*>(path->data()), units,
+                                                    FILE_NAME_NORMALIZED);
+    if (written == 0 || written >= units) return fail(ErrorCode::Unexpected);
+    (*path)[written] = 0;
+    return path;
 }
 
-void deleteEntry(Allocator& allocator, const OwnedArray<char16_t>& path, DWORD attributes, int depth);
-
-void deleteFolderContents(Allocator& allocator, const OwnedArray<char16_t>& folder, int depth) {
-    auto pattern = childPath(allocator, viewOf(folder), u"*");
-    if (!pattern) return;
-    WIN32_FIND_DATAW entry;
-    HANDLE listing = FindFirstFileExW(wide(*pattern), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
-                                      FIND_FIRST_EX_LARGE_FETCH);
-    if (listing == INVALID_HANDLE_VALUE) return;
-    do {
-        const std::u16string_view name(reinterpret_cast<const char16_t*>(entry.cFileName));
-        if (name == u"." || name == u"..") continue;
-        if (auto child = childPath(allocator, viewOf(folder), name)) {
-            deleteEntry(allocator, *child, entry.dwFileAttributes, depth + 1);
-        }
-    } while (FindNextFileW(listing, &entry));
-    FindClose(listing);
+std::u16string_view terminatedView(const OwnedArray<char16_t>& text) {
+    return std::u16string_view(text.data());
 }
 
-// A link (symbolic link or junction, to a file or a folder) is removed as a
-// link: what it points to lies outside the work folder and is not ours.
-void deleteEntry(Allocator& allocator, const OwnedArray<char16_t>& path, DWORD attributes, int depth) {
-    const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-        if (folder) {
-            RemoveDirectoryW(wide(path));
-        } else {
-            deleteFile(wide(path), attributes);
+bool sameText(std::u16string_view a, std::u16string_view b) {
+    return a.size() == b.size() &&
+           CompareStringOrdinal(reinterpret_cast<const wchar_t*>(a.data()), static_cast<int>(a.size()),
+                                reinterpret_cast<const wchar_t*>(b.data()), static_cast<int>(b.size()),
+                                TRUE) == CSTR_EQUAL;
+}
+
+// The path names the work folder itself or something inside it.
+bool isWithin(std::u16string_view path, std::u16string_view root) {
+    if (path.size() < root.size() || !sameText(path.substr(0, root.size()), root)) return false;
+    return path.size() == root.size() || path[root.size()] == u'\\';
+}
+
+void deleteEntry(Allocator& allocator, const OwnedArray<char16_t>& path, std::u16string_view root, int depth);
+
+// Lists the folder through the handle already checked, not by its name again
+// (which a second open could not share with the handle's delete access).
+void deleteFolderContents(Allocator& allocator, HANDLE folder, const OwnedArray<char16_t>& path,
+                          std::u16string_view root, int depth) {
+    constexpr std::size_t kListingBytes = 16 * 1024;
+    auto buffer = OwnedArray<std::uint64_t>::createUninitialized(allocator, kListingBytes / sizeof(std::uint64_t));
+    if (!buffer) return;
+    FILE_INFO_BY_HANDLE_CLASS next = FileFullDirectoryRestartInfo;
+    while (GetFileInformationByHandleEx(folder, next, buffer->data(), kListingBytes)) {
+        next = FileFullDirectoryInfo;
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(buffer->data());
+        for (;;) {
+            const auto* entry = reinterpret_cast<const FILE_FULL_DIR_INFO*>(bytes);
+            const std::u16string_view name(reinterpret_cast<const char16_t*>(entry->FileName),
+                                           entry->FileNameLength / sizeof(char16_t));
+            if (name != u"." && name != u"..") {
+                if (auto child = childPath(allocator, viewOf(path), name)) {
+                    deleteEntry(allocator, *child, root, depth + 1);
+                }
+            }
+            if (entry->NextEntryOffset == 0) break;
+            bytes += entry->NextEntryOffset;
         }
-        return;
     }
-    if (!folder) {
-        deleteFile(wide(path), attributes);
-        return;
+}
+
+// Deletes the entry through a handle to the entry itself, never to what it
+// points to: a symbolic link or junction is opened and removed as a link.
+// Where the system resolves a link anyway (Wine follows the host's links),
+// the handle's final path gives it away: whatever does not lie inside the
+// work folder is left alone.
+void deleteEntry(Allocator& allocator, const OwnedArray<char16_t>& path, std::u16string_view root, int depth) {
+    const UniqueHandle entry(CreateFileW(wide(path),
+                                         DELETE | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                         nullptr));
+    if (!entry) return;
+    auto finalPath = finalPathOf(allocator, entry.get());
+    if (!finalPath || !isWithin(terminatedView(*finalPath), root)) return;
+    FILE_BASIC_INFO basic;
+    if (!GetFileInformationByHandleEx(entry.get(), FileBasicInfo, &basic, sizeof basic)) return;
+    const DWORD attributes = basic.FileAttributes;
+    const bool link = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !link && depth < kDeepestFolder) {
+        deleteFolderContents(allocator, entry.get(), path, root, depth);
     }
-    if (depth < kDeepestFolder) deleteFolderContents(allocator, path, depth);
-    if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(wide(path), attributes & ~FILE_ATTRIBUTE_READONLY);
-    RemoveDirectoryW(wide(path));
+    if (attributes & FILE_ATTRIBUTE_READONLY) {
+        basic.FileAttributes = attributes & ~FILE_ATTRIBUTE_READONLY;
+        if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+        SetFileInformationByHandle(entry.get(), FileBasicInfo, &basic, sizeof basic);
+    }
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    SetFileInformationByHandle(entry.get(), FileDispositionInfo, &disposition, sizeof disposition);
 }
 
 UniqueHandle openFolder(const wchar_t* path) {
@@ -195,10 +238,18 @@ void removeWorkFolder(Allocator& allocator, std::string_view path) {
     if (!wideParent || !widePath) return;
     const UniqueHandle parentFolder = openFolder(wideChars(*wideParent));
     if (!parentFolder) return;
-    // The entry's own attributes, not its target's: a link is seen as a link.
-    WIN32_FILE_ATTRIBUTE_DATA entry;
-    if (!GetFileAttributesExW(wideChars(*widePath), GetFileExInfoStandard, &entry)) return;
-    deleteEntry(allocator, *widePath, entry.dwFileAttributes, 0);
+    // Where the entry must turn out to lie once opened: the parent's final
+    // path and the entry's own name.
+    auto parentPath = finalPathOf(allocator, parentFolder.get());
+    if (!parentPath) return;
+    std::u16string_view name = viewOf(*widePath).substr(viewOf(*wideParent).size());
+    while (!name.empty() && (name.front() == u'\\' || name.front() == u'/')) name.remove_prefix(1);
+    while (!name.empty() && (name.back() == u'\\' || name.back() == u'/')) name.remove_suffix(1);
+    std::u16string_view parentFinal = terminatedView(*parentPath);
+    if (parentFinal.ends_with(u'\\')) parentFinal.remove_suffix(1);
+    auto root = childPath(allocator, parentFinal, name);
+    if (!root) return;
+    deleteEntry(allocator, *widePath, terminatedView(*root), 0);
 }
 
 }  // namespace orva

@@ -1,0 +1,164 @@
+// Stands in for pdfinfo.exe and pdftoppm.exe in tests. Copied under those
+// names, it does what the control file named by ORVA_FAKE_POPPLER says, one
+// command a line, in this order whatever the order of the lines:
+//   log PATH            append this run's program, command line, arguments,
+//                       working directory and environment to PATH
+//   mkdir NAME          create a folder in the working directory
+//   write NAME SOURCE   copy the file SOURCE to NAME
+//   ppm NAME W H        write a W x H image; "{page}" in NAME becomes the -f
+//                       value; pixel (x, y) is red = page, green = x, blue = y
+//   stdout TEXT / stderr TEXT   print TEXT (\n \r \t \\ understood)
+//   stdout-bytes N / stderr-bytes N   print N bytes, both streams taking turns
+//   sleep MS            wait before exiting
+//   exit N              the exit code (default 0)
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string utf8(const std::wstring& text) {
+    if (text.empty()) return {};
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                         nullptr);
+    std::string out(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
+    return out;
+}
+
+std::wstring wide(const std::string& text) {
+    if (text.empty()) return {};
+    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
+    return out;
+}
+
+std::string unescape(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            out += text[i];
+            continue;
+        }
+        const char next = text[++i];
+        out += next == 'n' ? '\n' : next == 'r' ? '\r' : next == 't' ? '\t' : next;
+    }
+    return out;
+}
+
+void writeAll(HANDLE handle, const std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD wrote = 0;
+        const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1 << 20));
+        if (!WriteFile(handle, bytes.data() + done, ask, &wrote, nullptr) || wrote == 0) return;
+        done += wrote;
+    }
+}
+
+// Byte i of a stream of the given tag: the tests check order and content.
+std::string patternChunk(char tag, std::size_t from, std::size_t count) {
+    std::string out(count, '\0');
+    for (std::size_t i = 0; i < count; ++i) out[i] = static_cast<char>(tag + (from + i) % 23);
+    return out;
+}
+
+std::vector<std::wstring> arguments() {
+    int count = 0;
+    LPWSTR* list = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::wstring> out(list, list + count);
+    LocalFree(list);
+    return out;
+}
+
+unsigned pageArgument(const std::vector<std::wstring>& args) {
+    for (std::size_t i = 0; i + 1 < args.size(); ++i)
+        if (args[i] == L"-f") return static_cast<unsigned>(std::wcstoul(args[i + 1].c_str(), nullptr, 10));
+    return 0;
+}
+
+void writeLog(const std::string& path, const std::vector<std::wstring>& args) {
+    std::ostringstream log;
+    wchar_t buffer[32768];
+    GetModuleFileNameW(nullptr, buffer, 32768);
+    log << "program=" << utf8(buffer) << "\n";
+    log << "commandline=" << utf8(GetCommandLineW()) << "\n";
+    for (std::size_t i = 0; i < args.size(); ++i) log << "arg" << i << "=" << utf8(args[i]) << "\n";
+    GetCurrentDirectoryW(32768, buffer);
+    log << "cwd=" << utf8(buffer) << "\n";
+    wchar_t* environment = GetEnvironmentStringsW();
+    for (const wchar_t* entry = environment; *entry != 0; entry += wcslen(entry) + 1)
+        log << "env=" << utf8(entry) << "\n";
+    FreeEnvironmentStringsW(environment);
+    log << "end\n";
+    std::ofstream(path, std::ios::app | std::ios::binary) << log.str();
+}
+
+}  // namespace
+
+int main() {
+    wchar_t controlPath[32768];
+    if (GetEnvironmentVariableW(L"ORVA_FAKE_POPPLER", controlPath, 32768) == 0) return 90;
+    std::ifstream control(controlPath, std::ios::binary);
+    if (!control) return 91;
+    std::vector<std::pair<std::string, std::string>> commands;
+    for (std::string line; std::getline(control, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const std::size_t space = line.find(' ');
+        commands.emplace_back(line.substr(0, space), space == std::string::npos ? "" : line.substr(space + 1));
+    }
+    const auto args = arguments();
+    const unsigned page = pageArgument(args);
+    const auto each = [&](const char* name, auto&& action) {
+        for (const auto& [command, value] : commands)
+            if (command == name) action(value);
+    };
+
+    each("log", [&](const std::string& path) { writeLog(path, args); });
+    each("mkdir", [&](const std::string& name) { CreateDirectoryW(wide(name).c_str(), nullptr); });
+    each("write", [&](const std::string& value) {
+        const std::size_t space = value.find(' ');
+        CopyFileW(wide(value.substr(space + 1)).c_str(), wide(value.substr(0, space)).c_str(), FALSE);
+    });
+    each("ppm", [&](const std::string& value) {
+        std::istringstream fields(value);
+        std::string name;
+        unsigned width = 0, height = 0;
+        fields >> name >> width >> height;
+        if (const std::size_t at = name.find("{page}"); at != std::string::npos)
+            name.replace(at, 6, std::to_string(page));
+        std::string image = "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
+        for (unsigned y = 0; y < height; ++y)
+            for (unsigned x = 0; x < width; ++x) {
+                image += static_cast<char>(page);
+                image += static_cast<char>(x);
+                image += static_cast<char>(y);
+            }
+        std::ofstream(wide(name).c_str(), std::ios::binary) << image;
+    });
+    const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    const HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+    each("stdout", [&](const std::string& text) { writeAll(out, unescape(text)); });
+    each("stderr", [&](const std::string& text) { writeAll(err, unescape(text)); });
+    std::size_t outBytes = 0, errBytes = 0;
+    each("stdout-bytes", [&](const std::string& n) { outBytes = std::stoull(n); });
+    each("stderr-bytes", [&](const std::string& n) { errBytes = std::stoull(n); });
+    constexpr std::size_t kTurn = 16384;
+    for (std::size_t o = 0, e = 0; o < outBytes || e < errBytes;) {
+        const std::size_t takeOut = std::min(kTurn, outBytes - o), takeErr = std::min(kTurn, errBytes - e);
+        if (takeOut) writeAll(out, patternChunk('a', o, takeOut));
+        if (takeErr) writeAll(err, patternChunk('A', e, takeErr));
+        o += takeOut;
+        e += takeErr;
+    }
+    each("sleep", [&](const std::string& ms) { Sleep(static_cast<DWORD>(std::stoul(ms))); });
+    int code = 0;
+    each("exit", [&](const std::string& n) { code = std::stoi(n); });
+    return code;
+}
