@@ -7,6 +7,7 @@
 #include "print/print.h"
 #include "print/print_job.h"
 #include "print/print_layout.h"
+#include "support/fake_poppler_win.h"
 #include "support/main_window_fixture_win.h"
 #include "print/print_fixtures_win.h"
 
@@ -160,6 +161,25 @@ TEST_F(Printing, ConfirmedWithoutADeviceContextDoesNothingMore) {
     EXPECT_TRUE(printer.messages.empty());
 }
 
+TEST_F(Printing, ThePrinterSettingsTheDialogHandsBackAreGivenBack) {
+    installDocument(state(), plainPages(1));
+    for (const bool confirmed : {false, true}) {
+        HGLOBAL mode = GlobalAlloc(GMEM_MOVEABLE, 220);
+        HGLOBAL names = GlobalAlloc(GMEM_MOVEABLE, 64);
+        HDC dc = sheet.dc();
+        printer.answerPrint = [&](PRINTDLGA* record) {
+            record->hDevMode = mode;
+            record->hDevNames = names;
+            if (confirmed) record->hDC = dc;
+            return confirmed ? TRUE : FALSE;
+        };
+        printDocument(state());
+        EXPECT_EQ(GlobalFlags(mode), static_cast<UINT>(GMEM_INVALID_HANDLE)) << confirmed;
+        EXPECT_EQ(GlobalFlags(names), static_cast<UINT>(GMEM_INVALID_HANDLE)) << confirmed;
+    }
+    EXPECT_EQ(printer.printed.size(), 1u);
+}
+
 TEST_F(Printing, EveryPageGoesOnItsOwnSheetInOrderCentredInsideTheMargin) {
     std::vector<PageSpec> pages = plainPages(3);
     pages[1] = {130, 100, 0x20A020, 0xA020A0};  // landscape
@@ -283,6 +303,51 @@ TEST_F(Printing, EveryFailureIsToldAfterTheJobIsEndedAndBeforeTheContextGoes) {
         EXPECT_EQ(ui.messages[0].owner, window());
         EXPECT_TRUE(caseSheet.dcDeleted());
     }
+}
+
+// A PDF document of `count` pages, none rendered yet, on a stand-in file.
+void installPdf(AppState& state, const FakePoppler& fake, std::size_t count) {
+    installDocument(state, std::vector<PageSpec>(count, PageSpec{1, 1, 0, 0, false}), DocumentKind::Pdf);
+    const std::string path = fake.path("docs\\report.pdf");
+    writeTextFile(path, "%PDF-1.4 stand-in");
+    auto copy = OwnedString::copy(*state.allocator, path);
+    ASSERT_TRUE(copy);
+    state.document.path = std::move(*copy);
+}
+
+TEST_F(Printing, PdfPagesAreRenderedForTheJobAndStayCached) {
+    FakePoppler fake;
+    fake.install("bin\\pdftoppm.exe");
+    fake.control("ppm page-{page}.ppm 40 60\n");
+    installPdf(state(), fake, 4);
+    printer.confirm(2, 3);
+    printDocument(state());
+    EXPECT_TRUE(printer.messages.empty());
+    ASSERT_EQ(printer.printed.size(), 2u);
+    const PlacedRect place = placePrintedPage(usablePrintExtent(kSheetWidth), usablePrintExtent(kSheetHeight), 40, 60);
+    for (const PrintedSheet& got : printer.printed) {
+        EXPECT_EQ(got.inked.left, place.x);
+        EXPECT_EQ(got.inked.top, place.y);
+        EXPECT_EQ(got.inked.right, place.x + place.width);
+        EXPECT_EQ(got.inked.bottom, place.y + place.height);
+    }
+    const bool cached[] = {false, true, true, false};
+    for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(state().document.pages[i].present, cached[i]) << i;
+}
+
+TEST_F(Printing, APdfPageThatCannotBeRenderedEndsTheJobAfterTheSheetsBeforeIt) {
+    FakePoppler fake;
+    fake.install("bin\\pdftoppm.exe");
+    fake.control("exit 1\n");
+    installPdf(state(), fake, 4);
+    for (std::size_t i = 0; i < 2; ++i) fillPage(allocator, state().document.pages[i], plainPages(2)[i]);
+    printer.confirm();
+    printDocument(state());
+    EXPECT_EQ(printer.calls,
+              join(kJobStart, {"startPage", "endPage", "startPage", "endPage", "endDoc", "messageBox", "deleteDC"}));
+    expectOneMessage("Could not load a page for printing.", MB_ICONERROR);
+    expectSheets(plainPages(2), {0, 1});
+    EXPECT_FALSE(state().document.pages[2].present);
 }
 
 TEST_F(Printing, NothingToPrintIsToldWithoutOpeningTheDialog) {
