@@ -1,10 +1,11 @@
 // A real print job for the smoke test of printing, in two steps:
-//   print_smoke print GEOMETRY
+//   print_smoke print GEOMETRY [all]
 //       prints pages 2 to 3 of a five-page document on the default printer,
 //       the print dialog answered as a person would (that range, the default
 //       printer), and writes to GEOMETRY what the sheets must show: the
 //       printer's resolution and sheet, and per printed page its rectangle
-//       on the sheet and its two colours;
+//       on the sheet and its two colours. With "all", the job is started by
+//       Ctrl+P in the main window and the dialog's default of all pages kept;
 //   print_smoke verify GEOMETRY SHEET.ppm...
 //       checks the rasterised sheets of the printed file against GEOMETRY.
 // Exit status 0 when all is well, 1 on a wrong result, 3 without a printer.
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/main_window.h"
 #include "platform/modal_ui.h"
 #include "print/print.h"
 #include "print/print_layout.h"
@@ -36,8 +38,6 @@ const Page kPages[] = {
     {200, 200, 0x808080, 0x808080}, {170, 220, 0xC81E1E, 0x1E1EC8}, {220, 170, 0x1EA01E, 0xA01EA0},
     {200, 200, 0x404040, 0x404040}, {200, 200, 0xE0E000, 0xE0E000},
 };
-constexpr int kFirstPrinted = 2;
-constexpr int kLastPrinted = 3;
 
 bool installDocument(AppState& state) {
     Allocator& allocator = *state.allocator;
@@ -73,7 +73,8 @@ bool installDocument(AppState& state) {
 // reads no message box; the printer calls go to the system.
 class PersonAtTheDialog final : public ModalUi {
 public:
-    PersonAtTheDialog(std::string printer, ModalUi& system) : printer_(std::move(printer)), system_(system) {}
+    PersonAtTheDialog(std::string printer, bool range, ModalUi& system)
+        : printer_(std::move(printer)), range_(range), system_(system) {}
 
     int messageBox(HWND, const char* text, const char*, UINT) override {
         messages.emplace_back(text);
@@ -83,9 +84,11 @@ public:
     BOOL printDialog(PRINTDLGA* record) override {
         record->hDC = CreateDCA("WINSPOOL", printer_.c_str(), nullptr, nullptr);
         if (record->hDC == nullptr) return FALSE;
-        record->Flags |= PD_PAGENUMS;
-        record->nFromPage = kFirstPrinted;
-        record->nToPage = kLastPrinted;
+        if (range_) {
+            record->Flags |= PD_PAGENUMS;
+            record->nFromPage = 2;
+            record->nToPage = 3;
+        }
         for (int index : {HORZRES, VERTRES, PHYSICALWIDTH, PHYSICALHEIGHT, PHYSICALOFFSETX, PHYSICALOFFSETY,
                           LOGPIXELSX, LOGPIXELSY})
             caps.push_back(GetDeviceCaps(record->hDC, index));
@@ -103,10 +106,30 @@ public:
 
 private:
     std::string printer_;
+    bool range_;
     ModalUi& system_;
 };
 
-int print(const char* geometryPath) {
+// Ctrl+P as a person presses it in the main window.
+bool printFromMainWindow(AppState& state) {
+    state.instance = GetModuleHandleA(nullptr);
+    registerMainWindowClass(state);
+    state.mainWindow = createMainWindow(state, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    if (state.mainWindow == nullptr) return false;
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    SendMessageA(state.mainWindow, WM_KEYDOWN, 'P', 0);
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    DestroyWindow(state.mainWindow);
+    return true;
+}
+
+int print(const char* geometryPath, bool wholeDocument) {
+    const int firstPrinted = wholeDocument ? 1 : 2;
+    const int lastPrinted = wholeDocument ? static_cast<int>(std::size(kPages)) : 3;
     char printer[512] = {};
     DWORD size = sizeof printer;
     if (!GetDefaultPrinterA(printer, &size)) {
@@ -118,9 +141,13 @@ int print(const char* geometryPath) {
     state.allocator = &allocator;
     if (!installDocument(state)) return 1;
     ModalUi* system = setModalUi(nullptr);
-    PersonAtTheDialog person(printer, *system);
+    PersonAtTheDialog person(printer, !wholeDocument, *system);
     setModalUi(&person);
-    printDocument(state);
+    if (wholeDocument) {
+        if (!printFromMainWindow(state)) std::fprintf(stderr, "print_smoke: no main window\n");
+    } else {
+        printDocument(state);
+    }
     setModalUi(nullptr);
     closeDocument(state);
     for (const std::string& message : person.messages) std::fprintf(stderr, "print_smoke: message \"%s\"\n", message.c_str());
@@ -139,7 +166,7 @@ int print(const char* geometryPath) {
     std::fprintf(out, "printer %s\n", printer);
     std::fprintf(out, "resolution %d %d\nprintable %d %d\nsheet %d %d\noffset %d %d\n", c[6], c[7], c[0], c[1], c[2],
                  c[3], c[4], c[5]);
-    for (int number = kFirstPrinted; number <= kLastPrinted; ++number) {
+    for (int number = firstPrinted; number <= lastPrinted; ++number) {
         const Page& page = kPages[number - 1];
         const PlacedRect place =
             placePrintedPage(usablePrintExtent(c[0]), usablePrintExtent(c[1]), page.width, page.height);
@@ -149,7 +176,7 @@ int print(const char* geometryPath) {
     }
     std::fclose(out);
     std::printf("print_smoke: printed pages %d to %d on \"%s\": %d x %d dpi, printable %d x %d of %d x %d at (%d, %d)\n",
-                kFirstPrinted, kLastPrinted, printer, c[6], c[7], c[0], c[1], c[2], c[3], c[4], c[5]);
+                firstPrinted, lastPrinted, printer, c[6], c[7], c[0], c[1], c[2], c[3], c[4], c[5]);
     return 0;
 }
 
@@ -249,8 +276,9 @@ int verify(const char* geometryPath, int sheetCount, char** sheets) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 3 && std::strcmp(argv[1], "print") == 0) return print(argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], "print") == 0) return print(argv[2], false);
+    if (argc == 4 && std::strcmp(argv[1], "print") == 0 && std::strcmp(argv[3], "all") == 0) return print(argv[2], true);
     if (argc >= 3 && std::strcmp(argv[1], "verify") == 0) return verify(argv[2], argc - 3, argv + 3);
-    std::fprintf(stderr, "usage: print_smoke print GEOMETRY | verify GEOMETRY SHEET.ppm...\n");
+    std::fprintf(stderr, "usage: print_smoke print GEOMETRY [all] | verify GEOMETRY SHEET.ppm...\n");
     return 2;
 }
