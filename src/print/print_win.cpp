@@ -33,8 +33,9 @@ const char* printPages(AppState& state, HDC printer, PageRange range, PageLoader
     if (range.first > range.last) return nullptr;
     for (std::uint64_t index = range.first;; ++index) {
         if (!loadPage(state.document, index)) return "Could not load a page for printing.";
+        if (index >= state.document.pageCount() || !state.document.pages[index].present)
+            return "A page was not loaded for printing.";
         const PageImage& page = state.document.pages[index];
-        if (!page.present) return "A page was not loaded for printing.";
         if (modalUi().startPage(printer) < 1) return "Printer error while starting a page.";
         const PlacedRect place = placePrintedPage(usableWidth, usableHeight, page.width, page.height);
         drawPageImage(printer, place.x, place.y, place.width, place.height, page);
