@@ -234,7 +234,7 @@ TEST_F(Preview, OpeningFailuresAreToldOwnedByTheMainWindow) {
         {"no pages", [](AppState& s) { installDocument(s, {}); }, "Document has no pages.", MB_ICONINFORMATION},
         {"current page missing",
          [](AppState& s) {
-             std::vector<PageSpec> pages = plainPages(3);
+             std::vector<TestPage> pages = plainPages(3);
              pages[1].loaded = false;
              installDocument(s, pages);
              s.currentPage = 1;
@@ -270,7 +270,7 @@ TEST_F(Preview, OpeningFailuresAreToldOwnedByTheMainWindow) {
 }
 
 TEST_F(Preview, APageThatCannotBeLoadedIsToldOwnedByThePreviewAndKeptAsTarget) {
-    std::vector<PageSpec> pages = plainPages(4);
+    std::vector<TestPage> pages = plainPages(4);
     pages[2].loaded = false;
     installDocument(state(), pages);
     state().currentPage = 1;

@@ -15,7 +15,7 @@ namespace orva::testing {
 // One page: the top half in one colour, the bottom half in another (both
 // 0xRRGGBB), so a sheet shows which page it carries and which way up.
 // An unloaded page keeps an empty slot.
-struct PageSpec {
+struct TestPage {
     std::uint32_t width;
     std::uint32_t height;
     std::uint32_t top;
@@ -23,26 +23,26 @@ struct PageSpec {
     bool loaded = true;
 };
 
-inline void fillPage(Allocator& allocator, PageImage& page, const PageSpec& spec) {
-    auto pixels = ByteBuffer::create(allocator, std::size_t{spec.width} * spec.height * 3);
+inline void fillPage(Allocator& allocator, PageImage& page, const TestPage& wanted) {
+    auto pixels = ByteBuffer::create(allocator, std::size_t{wanted.width} * wanted.height * 3);
     ASSERT_TRUE(pixels);
     page.pixels = std::move(*pixels);
-    for (std::uint32_t y = 0; y < spec.height; ++y) {
-        const std::uint32_t colour = y < spec.height / 2 ? spec.top : spec.bottom;
-        for (std::uint32_t x = 0; x < spec.width; ++x) {
-            std::uint8_t* pixel = page.pixels.data() + (std::size_t{y} * spec.width + x) * 3;
+    for (std::uint32_t y = 0; y < wanted.height; ++y) {
+        const std::uint32_t colour = y < wanted.height / 2 ? wanted.top : wanted.bottom;
+        for (std::uint32_t x = 0; x < wanted.width; ++x) {
+            std::uint8_t* pixel = page.pixels.data() + (std::size_t{y} * wanted.width + x) * 3;
             pixel[0] = colour & 0xFF;
             pixel[1] = (colour >> 8) & 0xFF;
             pixel[2] = (colour >> 16) & 0xFF;
         }
     }
     page.present = true;
-    page.width = spec.width;
-    page.height = spec.height;
+    page.width = wanted.width;
+    page.height = wanted.height;
 }
 
 // Installs a document of these pages as the open one, replacing any other.
-inline void installDocument(AppState& state, const std::vector<PageSpec>& specs,
+inline void installDocument(AppState& state, const std::vector<TestPage>& pageList,
                             DocumentKind kind = DocumentKind::Orva) {
     closeDocument(state);
     Allocator& allocator = *state.allocator;
@@ -50,11 +50,11 @@ inline void installDocument(AppState& state, const std::vector<PageSpec>& specs,
     document.allocator = &allocator;
     document.dpi = 150;
     document.kind = kind;
-    auto pages = OwnedArray<PageImage>::create(allocator, specs.size());
+    auto pages = OwnedArray<PageImage>::create(allocator, pageList.size());
     ASSERT_TRUE(pages);
     document.pages = std::move(*pages);
-    for (std::size_t i = 0; i < specs.size(); ++i) {
-        if (specs[i].loaded) fillPage(allocator, document.pages[i], specs[i]);
+    for (std::size_t i = 0; i < pageList.size(); ++i) {
+        if (pageList[i].loaded) fillPage(allocator, document.pages[i], pageList[i]);
     }
     state.document = std::move(document);
     state.documentLoaded = true;
@@ -62,13 +62,13 @@ inline void installDocument(AppState& state, const std::vector<PageSpec>& specs,
 }
 
 // `count` distinct pages of 100 x 130 pixels.
-inline std::vector<PageSpec> plainPages(std::size_t count) {
-    std::vector<PageSpec> specs;
+inline std::vector<TestPage> plainPages(std::size_t count) {
+    std::vector<TestPage> pageList;
     for (std::size_t i = 0; i < count; ++i) {
         const auto shade = static_cast<std::uint32_t>(20 + 40 * i);
-        specs.push_back({100, 130, 0xC00000u | shade, 0x0000C0u | (shade << 8)});
+        pageList.push_back({100, 130, 0xC00000u | shade, 0x0000C0u | (shade << 8)});
     }
-    return specs;
+    return pageList;
 }
 
 // A memory device context over a white 32-bit bitmap. The context can be

@@ -75,10 +75,10 @@ protected:
     }
 
     // Expects the sheets to carry exactly these pages, placed by the rule.
-    void expectSheets(const std::vector<PageSpec>& pages, const std::vector<std::size_t>& indexes) {
+    void expectSheets(const std::vector<TestPage>& pages, const std::vector<std::size_t>& indexes) {
         ASSERT_EQ(printer.printed.size(), indexes.size());
         for (std::size_t s = 0; s < indexes.size(); ++s) {
-            const PageSpec& page = pages[indexes[s]];
+            const TestPage& page = pages[indexes[s]];
             const PlacedRect place = placePrintedPage(usablePrintExtent(printer.horzRes),
                                                       usablePrintExtent(printer.vertRes), page.width, page.height);
             const PrintedSheet& got = printer.printed[s];
@@ -145,7 +145,7 @@ TEST_F(Printing, HookOnlyAnswersTheDialogsInitialisation) {
 }
 
 TEST_F(Printing, DialogPageFieldsStopAt65535) {
-    std::vector<PageSpec> many(70000, PageSpec{1, 1, 0, 0, false});
+    std::vector<TestPage> many(70000, TestPage{1, 1, 0, 0, false});
     installDocument(state(), many);
     printDocument(state());
     ASSERT_EQ(printer.printRecords.size(), 1u);
@@ -181,7 +181,7 @@ TEST_F(Printing, ThePrinterSettingsTheDialogHandsBackAreGivenBack) {
 }
 
 TEST_F(Printing, EveryPageGoesOnItsOwnSheetInOrderCentredInsideTheMargin) {
-    std::vector<PageSpec> pages = plainPages(3);
+    std::vector<TestPage> pages = plainPages(3);
     pages[1] = {130, 100, 0x20A020, 0xA020A0};  // landscape
     pages[2] = {1, 1, 0x102030, 0x102030};      // enlarged to the whole area
     installDocument(state(), pages);
@@ -196,7 +196,7 @@ TEST_F(Printing, EveryPageGoesOnItsOwnSheetInOrderCentredInsideTheMargin) {
 }
 
 TEST_F(Printing, APageRangePrintsExactlyThosePages) {
-    const std::vector<PageSpec> pages = plainPages(5);
+    const std::vector<TestPage> pages = plainPages(5);
     installDocument(state(), pages);
     printer.confirm(2, 3);
     printDocument(state());
@@ -205,7 +205,7 @@ TEST_F(Printing, APageRangePrintsExactlyThosePages) {
 }
 
 TEST_F(Printing, ANarrowPrinterStillPlacesThePageFiftyPixelsIn) {
-    const std::vector<PageSpec> pages = {{1275, 1650, 0x800000, 0x000080}};
+    const std::vector<TestPage> pages = {{1275, 1650, 0x800000, 0x000080}};
     installDocument(state(), pages);
     printer.horzRes = 101;
     printer.confirm();
@@ -216,7 +216,7 @@ TEST_F(Printing, ANarrowPrinterStillPlacesThePageFiftyPixelsIn) {
 }
 
 TEST_F(Printing, RangeIsResolvedAgainstTheDocumentAsItIsAfterTheDialog) {
-    const std::vector<PageSpec> shorter = plainPages(3);
+    const std::vector<TestPage> shorter = plainPages(3);
     installDocument(state(), plainPages(5));
     HDC dc = sheet.dc();
     printer.answerPrint = [&](PRINTDLGA* record) {
@@ -251,17 +251,17 @@ Status claimLoaded(Document&, std::uint64_t) { return {}; }
 TEST_F(Printing, EveryFailureIsToldAfterTheJobIsEndedAndBeforeTheContextGoes) {
     struct Case {
         const char* what;
-        std::vector<PageSpec> pages;
+        std::vector<TestPage> pages;
         void (*arrange)(PrinterUi&);
         PageLoader loader;
         const char* message;
         UINT style;
         Calls calls;  // after the dialog
     };
-    std::vector<PageSpec> secondMissing = plainPages(3);
+    std::vector<TestPage> secondMissing = plainPages(3);
     secondMissing[1].loaded = false;
-    std::vector<PageSpec> noneLoaded = plainPages(2);
-    for (PageSpec& page : noneLoaded) page.loaded = false;
+    std::vector<TestPage> noneLoaded = plainPages(2);
+    for (TestPage& page : noneLoaded) page.loaded = false;
     const Case cases[] = {
         {"StartDoc refused", plainPages(2), [](PrinterUi& p) { p.startDocResult = 0; }, nullptr,
          "Could not start print job.", MB_ICONERROR, {"printDialog", "startDoc", "messageBox", "deleteDC"}},
@@ -307,7 +307,7 @@ TEST_F(Printing, EveryFailureIsToldAfterTheJobIsEndedAndBeforeTheContextGoes) {
 
 // A PDF document of `count` pages, none rendered yet, on a stand-in file.
 void installPdf(AppState& state, const FakePoppler& fake, std::size_t count) {
-    installDocument(state, std::vector<PageSpec>(count, PageSpec{1, 1, 0, 0, false}), DocumentKind::Pdf);
+    installDocument(state, std::vector<TestPage>(count, TestPage{1, 1, 0, 0, false}), DocumentKind::Pdf);
     const std::string path = fake.path("docs\\report.pdf");
     writeTextFile(path, "%PDF-1.4 stand-in");
     auto copy = OwnedString::copy(*state.allocator, path);

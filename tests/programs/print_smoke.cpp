@@ -44,13 +44,13 @@ bool installDocument(AppState& state) {
     auto pages = OwnedArray<PageImage>::create(allocator, std::size(kPages));
     if (!pages) return false;
     for (std::size_t i = 0; i < std::size(kPages); ++i) {
-        const Page& spec = kPages[i];
-        auto pixels = ByteBuffer::create(allocator, std::size_t{spec.width} * spec.height * 3);
+        const Page& wanted = kPages[i];
+        auto pixels = ByteBuffer::create(allocator, std::size_t{wanted.width} * wanted.height * 3);
         if (!pixels) return false;
-        for (std::uint32_t y = 0; y < spec.height; ++y) {
-            const std::uint32_t colour = y < spec.height / 2 ? spec.top : spec.bottom;
-            for (std::uint32_t x = 0; x < spec.width; ++x) {
-                std::uint8_t* pixel = pixels->data() + (std::size_t{y} * spec.width + x) * 3;
+        for (std::uint32_t y = 0; y < wanted.height; ++y) {
+            const std::uint32_t colour = y < wanted.height / 2 ? wanted.top : wanted.bottom;
+            for (std::uint32_t x = 0; x < wanted.width; ++x) {
+                std::uint8_t* pixel = pixels->data() + (std::size_t{y} * wanted.width + x) * 3;
                 pixel[0] = colour & 0xFF;
                 pixel[1] = (colour >> 8) & 0xFF;
                 pixel[2] = (colour >> 16) & 0xFF;
@@ -59,8 +59,8 @@ bool installDocument(AppState& state) {
         PageImage& page = (*pages)[i];
         page.pixels = std::move(*pixels);
         page.present = true;
-        page.width = spec.width;
-        page.height = spec.height;
+        page.width = wanted.width;
+        page.height = wanted.height;
     }
     state.document.allocator = &allocator;
     state.document.dpi = 150;
