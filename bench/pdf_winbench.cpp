@@ -1,0 +1,161 @@
+// Opening a PDF (page count and first page) and rendering one more page
+// through the viewer's backend, against the same poppler commands started
+// directly, in the same run, and against the start of a trivial process.
+// The tools are the poppler bridge programs built beside the benchmarks, so
+// both sides pay the same price for reaching the host's tools.
+//   pdf_winbench [PDF]   (default: a PDF that a Debian package ships)
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "document/page_request.h"
+#include "pdf/pdf_backend.h"
+#include "support/win_timer.h"
+
+using namespace orva;
+
+namespace {
+
+std::string quoted(const std::string& text) {
+    std::string out(1, '"');
+    out += text;
+    out += '"';
+    return out;
+}
+
+std::string programFolder() {
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string full(path, length);
+    return full.substr(0, full.find_last_of("\\/"));
+}
+
+// Starts a command line and waits for it, its output discarded.
+void runAndWait(const std::string& commandLine, const std::string& directory = "") {
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    HANDLE sink = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable, OPEN_EXISTING, 0,
+                              nullptr);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = sink;
+    startup.hStdError = sink;
+    PROCESS_INFORMATION process{};
+    std::string line = commandLine;
+    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                       directory.empty() ? nullptr : directory.c_str(), &startup, &process)) {
+        WaitForSingleObject(process.hProcess, INFINITE);
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+    } else {
+        std::printf("cannot start %s\n", commandLine.c_str());
+    }
+    CloseHandle(sink);
+}
+
+void emptyFolder(const std::string& folder) {
+    WIN32_FIND_DATAA entry;
+    HANDLE listing = FindFirstFileA((folder + "\\*").c_str(), &entry);
+    if (listing == INVALID_HANDLE_VALUE) return;
+    do {
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileA((folder + "\\" + entry.cFileName).c_str());
+    } while (FindNextFileA(listing, &entry));
+    FindClose(listing);
+}
+
+Document pdfDocument(Allocator& allocator, const std::string& path, std::uint32_t pages) {
+    Document document;
+    document.path = *OwnedString::copy(allocator, path);
+    document.pages = *OwnedArray<PageImage>::create(allocator, pages);
+    document.dpi = 150;
+    document.kind = DocumentKind::Pdf;
+    document.allocator = &allocator;
+    return document;
+}
+
+void compare(const char* what, const bench::Timing& viewer, const bench::Timing& direct,
+             const bench::Timing& trivial) {
+    const double allowed = direct.median * 1.10 + trivial.median;
+    std::printf("%s: viewer %.1f ms, direct %.1f ms, overhead %.1f ms (%.1f%%); allowed %.1f ms: %s\n", what,
+                viewer.median * 1e3, direct.median * 1e3, (viewer.median - direct.median) * 1e3,
+                (viewer.median / direct.median - 1) * 100, allowed * 1e3, viewer.median <= allowed ? "within" : "OVER");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == "--trivial") return 0;
+    const std::string pdf = argc > 1 ? argv[1] : "Z:\\usr\\share\\doc\\shared-mime-info\\shared-mime-info-spec.pdf";
+    const std::string tools = programFolder() + "\\..\\poppler";
+    if (GetFileAttributesA((tools + "\\pdftoppm.exe").c_str()) == INVALID_FILE_ATTRIBUTES ||
+        GetFileAttributesA(pdf.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        std::printf("pdf_winbench: needs the poppler bridge in %s and %s\n", tools.c_str(), pdf.c_str());
+        return 0;
+    }
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    const std::string root = std::string(temp) + "orva-pdf-bench-" + std::to_string(GetCurrentProcessId());
+    const std::string direct = root + "\\direct";
+    CreateDirectoryA(root.c_str(), nullptr);
+    CreateDirectoryA(direct.c_str(), nullptr);
+    SetEnvironmentVariableA("TEMP", root.c_str());
+    SetEnvironmentVariableA("PATH", tools.c_str());
+    std::string info = quoted(tools + "\\pdfinfo.exe");
+    info += ' ';
+    info += quoted(pdf);
+    const auto pageCommand = [&](int page) {
+        std::string line = quoted(tools + "\\pdftoppm.exe");
+        line += " -q -f " + std::to_string(page) + " -l " + std::to_string(page) + " -r 150 ";
+        line += quoted(pdf);
+        line += " page";
+        return line;
+    };
+
+    Allocator allocator;
+    const auto trivial = bench::measure([&] { runAndWait(quoted(argv[0]) + " --trivial"); }, 10, 1.0);
+    bench::report("start a trivial process", trivial);
+
+    const auto directOpen = bench::measure(
+        [&] {
+            runAndWait(info);
+            runAndWait(pageCommand(1), direct);
+            emptyFolder(direct);
+        },
+        5, 0);
+    bench::report("direct: pdfinfo + pdftoppm page 1", directOpen);
+    const auto viewerOpen = bench::measure(
+        [&] {
+            auto count = queryPdfPageCount(allocator, pdf);
+            if (!count) std::printf("page count: %s\n", errorName(count.error()).data());
+            Document document = pdfDocument(allocator, pdf, count ? *count : 1);
+            if (auto loaded = ensurePageLoaded(document, 0); !loaded)
+                std::printf("page 1: %s\n", errorName(loaded.error()).data());
+        },
+        5, 0);
+    bench::report("viewer: open (count + first page)", viewerOpen);
+
+    const auto directPage = bench::measure(
+        [&] {
+            runAndWait(pageCommand(2), direct);
+            emptyFolder(direct);
+        },
+        5, 0);
+    bench::report("direct: pdftoppm page 2", directPage);
+    Document document = pdfDocument(allocator, pdf, 2);
+    const auto viewerPage = bench::measure(
+        [&] {
+            document.pages[1] = PageImage{};
+            if (auto loaded = ensurePageLoaded(document, 1); !loaded)
+                std::printf("page 2: %s\n", errorName(loaded.error()).data());
+        },
+        5, 0);
+    bench::report("viewer: render page 2", viewerPage);
+
+    compare("open", viewerOpen, directOpen, trivial);
+    compare("one more page", viewerPage, directPage, trivial);
+    RemoveDirectoryA(direct.c_str());
+    RemoveDirectoryA((root + "\\Orva").c_str());
+    RemoveDirectoryA(root.c_str());
+    return 0;
+}
