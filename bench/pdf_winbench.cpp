@@ -11,6 +11,7 @@
 
 #include "document/page_request.h"
 #include "pdf/pdf_backend.h"
+#include "support/test_document.h"
 #include "support/win_timer.h"
 
 using namespace orva;
@@ -64,16 +65,6 @@ void emptyFolder(const std::string& folder) {
     FindClose(listing);
 }
 
-Document pdfDocument(Allocator& allocator, const std::string& path, std::uint32_t pages) {
-    Document document;
-    document.path = *OwnedString::copy(allocator, path);
-    document.pages = *OwnedArray<PageImage>::create(allocator, pages);
-    document.dpi = 150;
-    document.kind = DocumentKind::Pdf;
-    document.allocator = &allocator;
-    return document;
-}
-
 void compare(const char* what, const bench::Timing& viewer, const bench::Timing& direct,
              const bench::Timing& trivial) {
     const double allowed = direct.median * 1.10 + trivial.median;
@@ -86,7 +77,7 @@ void compare(const char* what, const bench::Timing& viewer, const bench::Timing&
 
 int main(int argc, char** argv) {
     if (argc > 1 && std::string(argv[1]) == "--trivial") return 0;
-    const std::string pdf = argc > 1 ? argv[1] : "Z:\\usr\\share\\doc\\shared-mime-info\\shared-mime-info-spec.pdf";
+    const std::string pdf = argc > 1 ? argv[1] : "Z:\\usr\\share\\doc\\libtasn1-doc\\libtasn1.pdf";
     const std::string tools = programFolder() + "\\..\\poppler";
     if (GetFileAttributesA((tools + "\\pdftoppm.exe").c_str()) == INVALID_FILE_ATTRIBUTES ||
         GetFileAttributesA(pdf.c_str()) == INVALID_FILE_ATTRIBUTES) {
@@ -128,7 +119,7 @@ int main(int argc, char** argv) {
         [&] {
             auto count = queryPdfPageCount(allocator, pdf);
             if (!count) std::printf("page count: %s\n", errorName(count.error()).data());
-            Document document = pdfDocument(allocator, pdf, count ? *count : 1);
+            Document document = testing::unrenderedPdf(allocator, pdf, count ? *count : 1);
             if (auto loaded = ensurePageLoaded(document, 0); !loaded)
                 std::printf("page 1: %s\n", errorName(loaded.error()).data());
         },
@@ -142,7 +133,7 @@ int main(int argc, char** argv) {
         },
         5, 0);
     bench::report("direct: pdftoppm page 2", directPage);
-    Document document = pdfDocument(allocator, pdf, 2);
+    Document document = testing::unrenderedPdf(allocator, pdf, 2);
     const auto viewerPage = bench::measure(
         [&] {
             document.pages[1] = PageImage{};

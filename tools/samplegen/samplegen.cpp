@@ -104,8 +104,9 @@ const char* const kIntroduction[] = {
     "colour, stored in the container either as raw pixels or run-length encoded, and decoded in full when the "
     "file is opened.",
     "Use Page Down and Page Up to move between pages, or click a thumbnail in the strip on the left. The mouse "
-    "wheel with Ctrl held, or the Zoom In and Zoom Out commands, change the scale; Fit Width makes the page as "
-    "wide as the window and Actual Size shows one page pixel per screen pixel.",
+    "wheel over the page, or the Zoom In and Zoom Out commands, change the scale; over the strip it scrolls the "
+    "thumbnails. Fit Width makes the page as wide as the window and Actual Size shows one page pixel per screen "
+    "pixel.",
     "The status line at the bottom names the page, the page count, the size of the page in pixels and the "
     "resolution of the document. File > Print sends the pages to any printer, one page per sheet, and the print "
     "preview shows a page as a sheet of paper first.",
