@@ -2,16 +2,13 @@
 
 namespace orva {
 
-namespace {
-
-// Decodes one code point at text[i]; returns the byte count or 0 if invalid.
-std::size_t decodeUtf8(std::string_view text, std::size_t i, char32_t& out) {
+std::size_t decodeUtf8(std::string_view text, std::size_t at, char32_t& codePoint) {
     const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char lead = byte(i);
+    const unsigned char lead = byte(at);
     std::size_t count;
     char32_t value;
     if (lead < 0x80) {
-        out = lead;
+        codePoint = lead;
         return 1;
     } else if ((lead & 0xE0) == 0xC0) {
         count = 2;
@@ -25,18 +22,16 @@ std::size_t decodeUtf8(std::string_view text, std::size_t i, char32_t& out) {
     } else {
         return 0;
     }
-    if (text.size() - i < count) return 0;
+    if (text.size() - at < count) return 0;
     for (std::size_t k = 1; k < count; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80) return 0;
-        value = (value << 6) | (byte(i + k) & 0x3F);
+        if ((byte(at + k) & 0xC0) != 0x80) return 0;
+        value = (value << 6) | (byte(at + k) & 0x3F);
     }
     static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
     if (value < kSmallest[count] || value > 0x10FFFF) return 0;
-    out = value;
+    codePoint = value;
     return count;
 }
-
-}  // namespace
 
 Result<std::size_t> utf16LengthOf(std::string_view text) {
     std::size_t units = 0;

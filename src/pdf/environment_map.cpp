@@ -21,7 +21,7 @@ public:
         }
         if (at_ >= text_.size()) return false;
         char32_t cp = 0;
-        const std::size_t length = decode(cp);
+        const std::size_t length = decodeUtf8(text_, at_, cp);
         if (length == 0) {
             unit = static_cast<char16_t>(0xDC00 + static_cast<unsigned char>(text_[at_++]));
             return true;
@@ -38,37 +38,6 @@ public:
     }
 
 private:
-    std::size_t decode(char32_t& out) const {
-        const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text_[at_ + k]); };
-        const unsigned char lead = byte(0);
-        std::size_t count;
-        char32_t value;
-        if (lead < 0x80) {
-            out = lead;
-            return 1;
-        } else if ((lead & 0xE0) == 0xC0) {
-            count = 2;
-            value = lead & 0x1F;
-        } else if ((lead & 0xF0) == 0xE0) {
-            count = 3;
-            value = lead & 0x0F;
-        } else if ((lead & 0xF8) == 0xF0) {
-            count = 4;
-            value = lead & 0x07;
-        } else {
-            return 0;
-        }
-        if (text_.size() - at_ < count) return 0;
-        for (std::size_t k = 1; k < count; ++k) {
-            if ((byte(k) & 0xC0) != 0x80) return 0;
-            value = (value << 6) | (byte(k) & 0x3F);
-        }
-        static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (value < kSmallest[count] || value > 0x10FFFF) return 0;
-        out = value;
-        return count;
-    }
-
     std::string_view text_;
     std::size_t at_ = 0;
     char16_t pendingLow_ = 0;
