@@ -11,6 +11,7 @@
 #include "app/paint.h"
 #include "app/view.h"
 #include "app/view_geometry.h"
+#include "support/painted_bitmap_win.h"
 #include "support/test_document.h"
 #include "support/win_timer.h"
 
@@ -30,34 +31,6 @@ PageImage letterPage(Allocator& allocator, std::uint32_t width, std::uint32_t he
     });
 }
 
-class Canvas {
-public:
-    Canvas(int width, int height) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        dc_ = CreateCompatibleDC(nullptr);
-        previous_ = SelectObject(dc_, bitmap_);
-    }
-    ~Canvas() {
-        SelectObject(dc_, previous_);
-        DeleteDC(dc_);
-        DeleteObject(bitmap_);
-    }
-    HDC dc() const { return dc_; }
-
-private:
-    HBITMAP bitmap_ = nullptr;
-    HDC dc_ = nullptr;
-    HGDIOBJ previous_ = nullptr;
-};
-
 void memoryRates() {
     constexpr std::size_t kBytes = std::size_t{kPageWidth} * kPageHeight * 3;
     std::vector<std::uint8_t> source(kBytes, 1), target(kBytes);
@@ -74,7 +47,7 @@ void memoryRates() {
 Allocator& allocator(AppState& state) { return *state.allocator; }
 
 void paintIntoBitmap(AppState& state) {
-    Canvas canvas(kWidth, kHeight);
+    testing::PaintedBitmap canvas(kWidth, kHeight);
     const RECT client{0, 0, kWidth, kHeight};
     const ClientArea area{0, 0, kWidth, kHeight};
     state.zoom = *fitWidthZoomFor(area, kPageWidth);

@@ -11,6 +11,7 @@
 #include "pdf/pdf_backend.h"
 #include "platform/byte_source.h"
 #include "support/fake_poppler_win.h"
+#include "support/test_document.h"
 
 namespace orva {
 namespace {
@@ -37,11 +38,7 @@ protected:
 
     void openPdf(std::uint32_t pages, std::string_view path) {
         releaseDocument(document);
-        document.path = *OwnedString::copy(allocator, path);
-        document.pages = *OwnedArray<PageImage>::create(allocator, pages);
-        document.dpi = 150;
-        document.kind = DocumentKind::Pdf;
-        document.allocator = &allocator;
+        document = testing::unrenderedPdf(allocator, path, pages);
     }
 
     Status render(std::uint64_t index) { return ensurePageLoaded(document, index); }

@@ -9,6 +9,7 @@
 
 #include "app/app_state.h"
 #include "platform/win32.h"
+#include "support/painted_bitmap_win.h"
 
 namespace orva::testing {
 
@@ -71,65 +72,10 @@ inline std::vector<TestPage> plainPages(std::size_t count) {
     return pageList;
 }
 
-// A memory device context over a white 32-bit bitmap. The context can be
-// handed to code that deletes it; the bitmap stays with this object.
-class Sheet {
+// A white sheet for a print job to draw on.
+class Sheet : public PaintedBitmap {
 public:
-    Sheet(int width, int height) : width_(width), height_(height) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        bits_ = static_cast<std::uint32_t*>(bits);
-        dc_ = CreateCompatibleDC(nullptr);
-        SelectObject(dc_, bitmap_);
-        clear();
-    }
-    ~Sheet() {
-        if (GetObjectType(dc_) != 0) DeleteDC(dc_);
-        DeleteObject(bitmap_);
-    }
-    Sheet(const Sheet&) = delete;
-    Sheet& operator=(const Sheet&) = delete;
-
-    HDC dc() const { return dc_; }
-    bool dcDeleted() const { return GetObjectType(dc_) == 0; }
-    void clear() {
-        GdiFlush();
-        std::memset(bits_, 0xFF, std::size_t(width_) * height_ * 4);
-    }
-    std::uint32_t at(int x, int y) const {
-        GdiFlush();
-        return bits_[y * width_ + x] & 0xFFFFFF;
-    }
-    // The smallest rectangle holding every pixel that is not white; width 0
-    // when the sheet is blank.
-    RECT inked() const {
-        GdiFlush();
-        RECT box{width_, height_, 0, 0};
-        for (int y = 0; y < height_; ++y) {
-            for (int x = 0; x < width_; ++x) {
-                if ((bits_[y * width_ + x] & 0xFFFFFF) == 0xFFFFFF) continue;
-                box.left = std::min<LONG>(box.left, x);
-                box.top = std::min<LONG>(box.top, y);
-                box.right = std::max<LONG>(box.right, x + 1);
-                box.bottom = std::max<LONG>(box.bottom, y + 1);
-            }
-        }
-        if (box.right == 0) box = {0, 0, 0, 0};
-        return box;
-    }
-
-private:
-    int width_, height_;
-    HBITMAP bitmap_ = nullptr;
-    HDC dc_ = nullptr;
-    std::uint32_t* bits_ = nullptr;
+    Sheet(int width, int height) : PaintedBitmap(width, height) { fillWhite(); }
 };
 
 // Holds Ctrl (and Shift) down in this thread's key state while alive.

@@ -31,7 +31,7 @@ public:
     explicit PrinterUi(Sheet& sheet) : sheet_(sheet) {}
 
     int startPage(HDC printer) override {
-        sheet_.clear();
+        sheet_.fillWhite();
         return RecordingUi::startPage(printer);
     }
     int endPage(HDC printer) override {

@@ -20,24 +20,12 @@
 #include <string>
 #include <vector>
 
+#include "support/wide_text_win.h"
+
 namespace {
 
-std::string utf8(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                         nullptr);
-    std::string out(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
-    return out;
-}
-
-std::wstring wide(const std::string& text) {
-    if (text.empty()) return {};
-    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
-    return out;
-}
+using orva::testing::narrow;
+using orva::testing::widen;
 
 std::string unescape(const std::string& text) {
     std::string out;
@@ -87,14 +75,14 @@ void writeLog(const std::string& path, const std::vector<std::wstring>& args) {
     std::ostringstream log;
     wchar_t buffer[32768];
     GetModuleFileNameW(nullptr, buffer, 32768);
-    log << "program=" << utf8(buffer) << "\n";
-    log << "commandline=" << utf8(GetCommandLineW()) << "\n";
-    for (std::size_t i = 0; i < args.size(); ++i) log << "arg" << i << "=" << utf8(args[i]) << "\n";
+    log << "program=" << narrow(buffer) << "\n";
+    log << "commandline=" << narrow(GetCommandLineW()) << "\n";
+    for (std::size_t i = 0; i < args.size(); ++i) log << "arg" << i << "=" << narrow(args[i]) << "\n";
     GetCurrentDirectoryW(32768, buffer);
-    log << "cwd=" << utf8(buffer) << "\n";
+    log << "cwd=" << narrow(buffer) << "\n";
     wchar_t* environment = GetEnvironmentStringsW();
     for (const wchar_t* entry = environment; *entry != 0; entry += wcslen(entry) + 1)
-        log << "env=" << utf8(entry) << "\n";
+        log << "env=" << narrow(entry) << "\n";
     FreeEnvironmentStringsW(environment);
     log << "end\n";
     std::ofstream(path, std::ios::app | std::ios::binary) << log.str();
@@ -121,10 +109,10 @@ int main() {
     };
 
     each("log", [&](const std::string& path) { writeLog(path, args); });
-    each("mkdir", [&](const std::string& name) { CreateDirectoryW(wide(name).c_str(), nullptr); });
+    each("mkdir", [&](const std::string& name) { CreateDirectoryW(widen(name).c_str(), nullptr); });
     each("write", [&](const std::string& value) {
         const std::size_t space = value.find(' ');
-        CopyFileW(wide(value.substr(space + 1)).c_str(), wide(value.substr(0, space)).c_str(), FALSE);
+        CopyFileW(widen(value.substr(space + 1)).c_str(), widen(value.substr(0, space)).c_str(), FALSE);
     });
     each("ppm", [&](const std::string& value) {
         std::istringstream fields(value);
@@ -140,7 +128,7 @@ int main() {
                 image += static_cast<char>(x);
                 image += static_cast<char>(y);
             }
-        std::ofstream(wide(name).c_str(), std::ios::binary) << image;
+        std::ofstream(widen(name).c_str(), std::ios::binary) << image;
     });
     const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
     const HANDLE err = GetStdHandle(STD_ERROR_HANDLE);

@@ -13,6 +13,7 @@
 #include "app/error_code.h"
 #include "document/page_request.h"
 #include "pdf/tool_locator.h"
+#include "support/test_document.h"
 
 using namespace orva;
 
@@ -32,12 +33,7 @@ int locate(const char* name) {
 int render(const char* path, unsigned pages, unsigned rounds) {
     Allocator allocator;
     for (unsigned round = 0; round < rounds; ++round) {
-        Document document;
-        document.path = *OwnedString::copy(allocator, path);
-        document.pages = *OwnedArray<PageImage>::create(allocator, pages);
-        document.dpi = 150;
-        document.kind = DocumentKind::Pdf;
-        document.allocator = &allocator;
+        Document document = testing::unrenderedPdf(allocator, path, pages);
         for (unsigned page = 0; page < pages; ++page) {
             if (auto loaded = ensurePageLoaded(document, page); !loaded) {
                 std::printf("round %u page %u: %s\n", round, page + 1, errorName(loaded.error()).data());

@@ -9,11 +9,9 @@
 #include <vector>
 
 #include "platform/win32.h"
+#include "support/wide_text_win.h"
 
 namespace orva::testing {
-
-std::wstring widen(const std::string& text);
-std::string narrow(const std::wstring& text);
 
 // Folder of the running test program, where the helper programs are built.
 std::string testProgramFolder();

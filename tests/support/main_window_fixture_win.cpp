@@ -5,32 +5,6 @@
 
 namespace orva::testing {
 
-PaintedBitmap::PaintedBitmap(int width, int height) : width_(width), height_(height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    bits_ = static_cast<std::uint32_t*>(bits);
-    dc_ = CreateCompatibleDC(nullptr);
-    previous_ = SelectObject(dc_, bitmap_);
-}
-
-PaintedBitmap::~PaintedBitmap() {
-    SelectObject(dc_, previous_);
-    DeleteDC(dc_);
-    DeleteObject(bitmap_);
-}
-
-std::uint32_t PaintedBitmap::at(int x, int y) const {
-    GdiFlush();
-    return bits_[y * width_ + x] & 0xFFFFFF;
-}
-
 void MainWindowTest::SetUp() {
     AppState& s = app();
     closeDocument(s);

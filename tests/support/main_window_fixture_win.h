@@ -9,31 +9,10 @@
 
 #include "app/app_state.h"
 #include "platform/win32.h"
+#include "support/painted_bitmap_win.h"
 #include "support/recording_ui_win.h"
 
 namespace orva::testing {
-
-// Pixels painted into a 32-bit top-down bitmap.
-class PaintedBitmap {
-public:
-    PaintedBitmap(int width, int height);
-    ~PaintedBitmap();
-    PaintedBitmap(const PaintedBitmap&) = delete;
-    PaintedBitmap& operator=(const PaintedBitmap&) = delete;
-
-    HDC dc() const { return dc_; }
-    int width() const { return width_; }
-    int height() const { return height_; }
-    // 0xRRGGBB at (x, y).
-    std::uint32_t at(int x, int y) const;
-
-private:
-    int width_, height_;
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ previous_ = nullptr;
-    std::uint32_t* bits_ = nullptr;
-};
 
 inline constexpr std::uint32_t rgb(int r, int g, int b) {
     return (static_cast<std::uint32_t>(r) << 16) | (static_cast<std::uint32_t>(g) << 8) | static_cast<std::uint32_t>(b);

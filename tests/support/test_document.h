@@ -69,6 +69,18 @@ inline Document makeDocument(Allocator& allocator, std::vector<PageImage> pages,
     return document;
 }
 
+// A PDF as opening leaves it before any page is rendered: every slot empty.
+inline Document unrenderedPdf(Allocator& allocator, std::string_view path, std::uint32_t pages) {
+    Document document;
+    document.path = OwnedString::copy(allocator, path).value();
+    document.pages = OwnedArray<PageImage>::create(allocator, pages).value();
+    document.headerPageCount = pages;
+    document.dpi = 150;
+    document.allocator = &allocator;
+    document.kind = DocumentKind::Pdf;
+    return document;
+}
+
 // `count` pages made by `make(i)`.
 template <class Make>
 Document makeDocumentOf(Allocator& allocator, std::size_t count, Make&& make) {
