@@ -184,11 +184,11 @@ TEST_F(Preview, PrintsTheWholeDocumentFromMenuAndCtrlPButNotFromPAlone) {
     key('P');
     EXPECT_TRUE(ui.printRecords.empty());
     {
-        HeldKeys ctrl(true);
+        HeldKeys ctrl{VK_CONTROL};
         key('P');
     }
     {
-        HeldKeys ctrlShift(true, true);
+        HeldKeys ctrlShift{VK_CONTROL, VK_SHIFT};
         key('P');
     }
     SendMessageA(preview(), WM_COMMAND, PreviewPrint, 0);

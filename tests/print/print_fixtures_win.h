@@ -78,21 +78,4 @@ public:
     Sheet(int width, int height) : PaintedBitmap(width, height) { fillWhite(); }
 };
 
-// Holds Ctrl (and Shift) down in this thread's key state while alive.
-class HeldKeys {
-public:
-    explicit HeldKeys(bool control, bool shift = false) {
-        GetKeyboardState(saved_);
-        BYTE keys[256];
-        std::memcpy(keys, saved_, sizeof keys);
-        keys[VK_CONTROL] = control ? 0x80 : 0;
-        keys[VK_SHIFT] = shift ? 0x80 : 0;
-        SetKeyboardState(keys);
-    }
-    ~HeldKeys() { SetKeyboardState(saved_); }
-
-private:
-    BYTE saved_[256];
-};
-
 }  // namespace orva::testing

@@ -367,12 +367,12 @@ TEST_F(Printing, CtrlPInTheMainWindowPrintsAndCtrlShiftPPreviews) {
     installDocument(state(), plainPages(2));
     printer.confirm();
     {
-        HeldKeys ctrl(true);
+        HeldKeys ctrl{VK_CONTROL};
         send(WM_KEYDOWN, 'P');
     }
     EXPECT_EQ(printer.printed.size(), 2u);
     {
-        HeldKeys ctrlShift(true, true);
+        HeldKeys ctrlShift{VK_CONTROL, VK_SHIFT};
         send(WM_KEYDOWN, 'P');
     }
     EXPECT_TRUE(state().previewOpen);

@@ -1,9 +1,22 @@
 #include "support/main_window_fixture_win.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "app/main_window.h"
 #include "app/paint.h"
 
 namespace orva::testing {
+
+HeldKeys::HeldKeys(std::initializer_list<int> keys) {
+    GetKeyboardState(saved_);
+    BYTE held[256];
+    std::copy(std::begin(saved_), std::end(saved_), held);
+    for (int key : keys) held[key] |= 0x80;
+    SetKeyboardState(held);
+}
+
+HeldKeys::~HeldKeys() { SetKeyboardState(saved_); }
 
 void MainWindowTest::SetUp() {
     AppState& s = app();

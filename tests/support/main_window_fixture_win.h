@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,18 @@ namespace orva::testing {
 inline constexpr std::uint32_t rgb(int r, int g, int b) {
     return (static_cast<std::uint32_t>(r) << 16) | (static_cast<std::uint32_t>(g) << 8) | static_cast<std::uint32_t>(b);
 }
+
+// Holds keys down in the thread's key state for as long as it lives.
+class HeldKeys {
+public:
+    explicit HeldKeys(std::initializer_list<int> keys);
+    ~HeldKeys();
+    HeldKeys(const HeldKeys&) = delete;
+    HeldKeys& operator=(const HeldKeys&) = delete;
+
+private:
+    BYTE saved_[256];
+};
 
 class MainWindowTest : public ::testing::Test {
 protected:

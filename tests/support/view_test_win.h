@@ -11,7 +11,7 @@ namespace orva::testing {
 
 class ViewTest : public MainWindowTest {
 protected:
-    // Installs `document` as an opened one: page 0 at `zoom`, the scroll bars,
+    // Closes the open document and installs `document` as an opened one: page 0 at `zoom`, the scroll bars,
     // the strip and the title brought up to date.
     void install(Document document, float zoom = 1.0f);
 
@@ -39,18 +39,6 @@ protected:
 private:
     void validate();
     Repaint settle();
-};
-
-// Holds keys down in the thread's key state for as long as it lives.
-class HeldKeys {
-public:
-    explicit HeldKeys(std::initializer_list<int> keys);
-    ~HeldKeys();
-    HeldKeys(const HeldKeys&) = delete;
-    HeldKeys& operator=(const HeldKeys&) = delete;
-
-private:
-    BYTE saved_[256];
 };
 
 }  // namespace orva::testing
