@@ -11,6 +11,7 @@ void closeDocument(AppState& state) {
     if (state.documentLoaded) releaseDocument(state.document);
     state.document = Document{};
     state.documentLoaded = false;
+    state.paddedRows.reset();
 }
 
 }  // namespace orva

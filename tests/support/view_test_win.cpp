@@ -20,6 +20,7 @@ LRESULT CALLBACK countingProcedure(HWND window, UINT message, WPARAM wParam, LPA
 
 void ViewTest::install(Document document, float zoom) {
     AppState& s = state();
+    closeDocument(s);
     s.document = std::move(document);
     s.documentLoaded = true;
     s.currentPage = 0;
@@ -32,16 +33,6 @@ void ViewTest::install(Document document, float zoom) {
     revealCurrentThumbnail(s);
     invalidateMainWindow(s, true);
 }
-
-HeldKeys::HeldKeys(std::initializer_list<int> keys) {
-    GetKeyboardState(saved_);
-    BYTE held[256];
-    std::copy(std::begin(saved_), std::end(saved_), held);
-    for (int key : keys) held[key] |= 0x80;
-    SetKeyboardState(held);
-}
-
-HeldKeys::~HeldKeys() { SetKeyboardState(saved_); }
 
 void ViewTest::pressKey(WPARAM key, std::initializer_list<int> held) {
     HeldKeys keys(held);
