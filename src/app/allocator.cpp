@@ -1,8 +1,45 @@
 #include "app/allocator.h"
 
 #include <cstdlib>
+#include <utility>
 
 namespace orva {
+
+namespace {
+
+std::size_t spareSize(void* block) {
+    std::size_t size;
+    std::memcpy(&size, block, sizeof size);
+    return size;
+}
+
+}  // namespace
+
+// A page-sized block fresh from the system is faulted in page by page as it
+// is first written, at a fraction of the speed of filling memory already in
+// use; the heap gives such blocks back to the system when they are freed. A
+// paint pads each page's rows in a block of the same size every time, and an
+// open reads each page's stored data into one, so one block is kept back.
+Allocator::~Allocator() { std::free(spare_.exchange(nullptr)); }
+
+void* Allocator::takeSpare(std::size_t bytes) noexcept {
+    void* spare = spare_.exchange(nullptr);
+    if (spare == nullptr) return nullptr;
+    const std::size_t size = spareSize(spare);
+    // Not for a request so much smaller that most of the block would idle.
+    if (bytes <= size && bytes >= size / 2) return spare;
+    // Put back, unless another block was released meanwhile.
+    void* expected = nullptr;
+    if (!spare_.compare_exchange_strong(expected, spare)) std::free(spare);
+    return nullptr;
+}
+
+void Allocator::keepSpare(void* block, std::size_t bytes) noexcept {
+    std::memcpy(block, &bytes, sizeof bytes);
+    // The block released last stays: the next request is most likely one of
+    // the same kind.
+    std::free(spare_.exchange(block));
+}
 
 void* Allocator::allocate(std::size_t bytes) noexcept {
     if (bytes == 0) return nullptr;
@@ -10,7 +47,8 @@ void* Allocator::allocate(std::size_t bytes) noexcept {
     while (due != 0 && !failCountdown_.compare_exchange_weak(due, due - 1)) {
     }
     if (due == 1) return nullptr;
-    void* block = std::malloc(bytes);
+    void* block = kKeepsSpare && bytes >= kSpareMinimum ? takeSpare(bytes) : nullptr;
+    if (block == nullptr) block = std::malloc(bytes);
     if (block == nullptr) return nullptr;
     allocations_.fetch_add(1);
     liveBlocks_.fetch_add(1);
@@ -23,7 +61,11 @@ void* Allocator::allocate(std::size_t bytes) noexcept {
 
 void Allocator::release(void* block, std::size_t bytes) noexcept {
     if (block == nullptr) return;
-    std::free(block);
+    if (kKeepsSpare && bytes >= kSpareMinimum) {
+        keepSpare(block, bytes);
+    } else {
+        std::free(block);
+    }
     liveBlocks_.fetch_sub(1);
     liveBytes_.fetch_sub(bytes);
 }

@@ -20,6 +20,7 @@ namespace orva {
 class Allocator {
 public:
     Allocator() = default;
+    ~Allocator();
     Allocator(const Allocator&) = delete;
     Allocator& operator=(const Allocator&) = delete;
 
@@ -37,7 +38,28 @@ public:
     // Make the nth allocation from now fail (1 = the next one); 0 disables.
     void failAllocation(std::size_t nth) noexcept { failCountdown_.store(nth); }
 
+    // Blocks of at least this size are kept, one at a time, when released,
+    // and handed out again to the next request that fits; not under
+    // AddressSanitizer, so that a use after release is still caught.
+    static constexpr std::size_t kSpareMinimum = std::size_t{256} << 10;
+#if defined(__SANITIZE_ADDRESS__)
+    static constexpr bool kKeepsSpare = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    static constexpr bool kKeepsSpare = false;
+#else
+    static constexpr bool kKeepsSpare = true;
+#endif
+#else
+    static constexpr bool kKeepsSpare = true;
+#endif
+
 private:
+    void* takeSpare(std::size_t bytes) noexcept;
+    void keepSpare(void* block, std::size_t bytes) noexcept;
+
+    // The kept block, its size stored in its first bytes.
+    std::atomic<void*> spare_{nullptr};
     std::atomic<std::size_t> liveBlocks_{0};
     std::atomic<std::size_t> liveBytes_{0};
     std::atomic<std::size_t> peakBytes_{0};

@@ -11,7 +11,6 @@ void closeDocument(AppState& state) {
     if (state.documentLoaded) releaseDocument(state.document);
     state.document = Document{};
     state.documentLoaded = false;
-    state.paddedRows.reset();
 }
 
 }  // namespace orva

@@ -34,16 +34,12 @@ struct AppState {
     WindowHandle previewWindow = nullptr;
     bool previewOpen = false;
     bool previewClassRegistered = false;
-    // Padded copies of page rows for drawing, kept between paints and given
-    // back with the document.
-    ByteBuffer paddedRows;
 };
 
 // The process-wide record, zero at start.
 AppState& app();
 
-// Closes the open document, if any, and clears `documentLoaded` with it;
-// the drawing copy of its rows goes too.
+// Closes the open document, if any, and clears `documentLoaded` with it.
 void closeDocument(AppState& state);
 
 }  // namespace orva

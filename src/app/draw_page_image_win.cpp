@@ -4,7 +4,7 @@
 
 namespace orva {
 
-void drawPageImage(HDC dc, int x, int y, int dw, int dh, const PageImage& page, ByteBuffer& paddedRows) {
+void drawPageImage(HDC dc, int x, int y, int dw, int dh, const PageImage& page) {
     if (!page.present || page.width == 0 || page.height == 0) return;
     // The bitmap header carries signed 32-bit sizes.
     if (page.width > 0x7FFFFFFFu || page.height > 0x7FFFFFFFu) return;
@@ -13,22 +13,18 @@ void drawPageImage(HDC dc, int x, int y, int dw, int dh, const PageImage& page, 
     if (row > page.pixels.size() / page.height) return;
     const std::uint64_t stride = paddedStride(page.width);
     const void* bits = page.pixels.data();
+    ByteBuffer padded;
     if (stride != row) {
-        Allocator* allocator = page.pixels.allocator();
-        if (allocator == nullptr) return;
-        const std::uint64_t bytes = stride * page.height;
-        if (paddedRows.size() < bytes || paddedRows.allocator() != allocator) {
-            paddedRows.reset();  // given back before the larger block is taken
-            auto grown = ByteBuffer::createUninitialized(*allocator, static_cast<std::size_t>(bytes));
-            if (!grown) return;
-            paddedRows = std::move(*grown);
-        }
+        if (page.pixels.allocator() == nullptr) return;
+        auto copy = ByteBuffer::createUninitialized(*page.pixels.allocator(), static_cast<std::size_t>(stride * page.height));
+        if (!copy) return;
+        padded = std::move(*copy);
         for (std::uint32_t r = 0; r < page.height; ++r) {
-            std::uint8_t* out = paddedRows.data() + r * stride;
+            std::uint8_t* out = padded.data() + r * stride;
             std::memcpy(out, page.pixels.data() + r * row, row);
             std::memset(out + row, 0, stride - row);
         }
-        bits = paddedRows.data();
+        bits = padded.data();
     }
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);

@@ -9,7 +9,7 @@ namespace orva {
 namespace {
 
 void paintThumbnail(HDC dc, const ClientArea& client, int top, std::uint64_t index, const PageImage& page,
-                    bool current, ByteBuffer& paddedRows) {
+                    bool current) {
     const int left = client.left;
     const RECT frame{left + ThumbnailFrameLeft, top, left + ThumbnailFrameRight, top + ThumbnailHeight};
     fillSolid(dc, frame, current ? kCurrentFrameFill : kOtherFrameFill);
@@ -21,7 +21,7 @@ void paintThumbnail(HDC dc, const ClientArea& client, int top, std::uint64_t ind
     if (!page.present) {
         fillSolid(dc, RECT{boxLeft, boxTop, boxLeft + ThumbnailBoxWidth, boxTop + ThumbnailBoxHeight}, kEmptyImageBox);
     } else if (auto image = thumbnailImage(page.width, page.height)) {
-        drawPageImage(dc, boxLeft + image->x, boxTop + image->y, image->width, image->height, page, paddedRows);
+        drawPageImage(dc, boxLeft + image->x, boxTop + image->y, image->width, image->height, page);
     }
     // A produced page of width or height 0 has nothing to show: its box
     // stays empty inside the frame.
@@ -34,7 +34,7 @@ void paintThumbnail(HDC dc, const ClientArea& client, int top, std::uint64_t ind
 
 }  // namespace
 
-void paintSidebar(AppState& state, HDC dc, const ClientArea& client) {
+void paintSidebar(const AppState& state, HDC dc, const ClientArea& client) {
     const int top = client.top + BandHeight;
     const int bottom = client.bottom - BandHeight;
     fillSolid(dc, RECT{client.left, top, client.left + SidebarWidth, bottom}, kSidebarBackground);
@@ -47,7 +47,7 @@ void paintSidebar(AppState& state, HDC dc, const ClientArea& client) {
     for (std::uint64_t i = visible.first; i < visible.end; ++i) {
         // A visible thumbnail's top lies within the client area's height.
         const int frameTop = static_cast<int>(thumbnailTop(client, state.sidebarScroll, i));
-        paintThumbnail(dc, client, frameTop, i, document.pages[i], i == state.currentPage, state.paddedRows);
+        paintThumbnail(dc, client, frameTop, i, document.pages[i], i == state.currentPage);
     }
 }
 

@@ -9,6 +9,6 @@ namespace orva {
 // The strip's background and border and a framed, labelled thumbnail for
 // every page that reaches into it. Only images already in the document are
 // shown: a thumbnail never asks for its page.
-void paintSidebar(AppState& state, HDC dc, const ClientArea& client);
+void paintSidebar(const AppState& state, HDC dc, const ClientArea& client);
 
 }  // namespace orva

@@ -33,10 +33,10 @@ void paintStatusBar(const AppState& state, HDC dc, const ClientArea& client) {
 // The current page at the current zoom and scroll position, drawn last and
 // unclipped: a page larger than the view covers the sidebar, the top band
 // and the status bar wherever it reaches them.
-void paintPage(HDC dc, const ClientArea& client, AppState& state, const PageImage& page) {
+void paintPage(HDC dc, const ClientArea& client, const AppState& state, const PageImage& page) {
     const DisplayedSize displayed = displayedSize(page.width, page.height, state.zoom);
     const Point origin = pageOrigin(client, displayed, state.scrollX, state.scrollY);
-    drawPageImage(dc, origin.x, origin.y, displayed.width, displayed.height, page, state.paddedRows);
+    drawPageImage(dc, origin.x, origin.y, displayed.width, displayed.height, page);
     // A produced page of width or height 0 is only this (empty) outline.
     traceRectangle(dc, Pen{1, kPageOutline}, origin.x, origin.y, origin.x + displayed.width,
                    origin.y + displayed.height);

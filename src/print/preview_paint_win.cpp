@@ -40,12 +40,12 @@ void drawNotice(HDC dc, const RECT& client, const char* text) {
     DrawTextA(dc, text, -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 }
 
-void drawSheet(HDC dc, const RECT& client, const PageImage& page, ByteBuffer& paddedRows) {
+void drawSheet(HDC dc, const RECT& client, const PageImage& page) {
     const PreviewLayout layout =
         layoutPreview(client.right - client.left, client.bottom - client.top, page.width, page.height);
     fill(dc, {layout.shadowLeft, layout.shadowTop, layout.shadowRight, layout.shadowBottom}, kShadow);
     fill(dc, {layout.paperLeft, layout.paperTop, layout.paperRight, layout.paperBottom}, kPaper);
-    drawPageImage(dc, layout.image.x, layout.image.y, layout.image.width, layout.image.height, page, paddedRows);
+    drawPageImage(dc, layout.image.x, layout.image.y, layout.image.width, layout.image.height, page);
     outline(dc, layout.paperLeft, layout.paperTop, layout.paperRight, layout.paperBottom);
 }
 
@@ -66,7 +66,7 @@ void paintPreviewClient(AppState& state, HDC dc, const RECT& client) {
         drawNotice(dc, client, "Loading page...");
         return;
     }
-    drawSheet(dc, client, state.document.pages[state.previewPage], state.paddedRows);
+    drawSheet(dc, client, state.document.pages[state.previewPage]);
 }
 
 void paintPreview(AppState& state, HWND window) {

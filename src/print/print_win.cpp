@@ -38,7 +38,7 @@ const char* printPages(AppState& state, HDC printer, PageRange range, PageLoader
         const PageImage& page = state.document.pages[index];
         if (modalUi().startPage(printer) < 1) return "Printer error while starting a page.";
         const PlacedRect place = placePrintedPage(usableWidth, usableHeight, page.width, page.height);
-        drawPageImage(printer, place.x, place.y, place.width, place.height, page, state.paddedRows);
+        drawPageImage(printer, place.x, place.y, place.width, place.height, page);
         if (modalUi().endPage(printer) < 1) return "Printer error while finishing a page.";
         if (index == range.last) return nullptr;
     }

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <vector>
+
 #include "document/page_image.h"
 
 namespace orva {
@@ -61,6 +64,55 @@ TEST(Allocator, ArraysOfOwnersReleaseWhatTheirElementsOwn) {
         EXPECT_EQ(allocator.liveBlocks(), 4u);
     }
     EXPECT_EQ(allocator.liveBlocks(), 0u);
+}
+
+TEST(Allocator, ALargeReleasedBlockServesTheNextRequestThatFits) {
+    if (!Allocator::kKeepsSpare) GTEST_SKIP() << "blocks go straight back under AddressSanitizer";
+    constexpr std::size_t kMiB = std::size_t{1} << 20;
+    const struct {
+        const char* what;
+        std::vector<std::size_t> released;  // in this order
+        std::size_t asked;
+        int served;  // index into `released`, or -1 for a new block
+    } cases[] = {
+        {"the same size", {kMiB}, kMiB, 0},
+        {"a smaller size", {kMiB}, kMiB * 3 / 5, 0},
+        {"less than half: a new block", {kMiB}, kMiB * 2 / 5, -1},
+        {"a larger size: a new block", {kMiB}, 2 * kMiB, -1},
+        {"the later of two stays", {kMiB, 2 * kMiB}, 2 * kMiB, 1},
+        {"also when it is the smaller", {2 * kMiB, kMiB}, kMiB, 1},
+    };
+    for (const auto& c : cases) {
+        Allocator allocator;
+        std::vector<void*> blocks;
+        for (const std::size_t bytes : c.released) blocks.push_back(allocator.allocate(bytes));
+        for (std::size_t i = 0; i < blocks.size(); ++i) allocator.release(blocks[i], c.released[i]);
+        ASSERT_EQ(allocator.liveBlocks(), 0u) << c.what;
+        void* block = allocator.allocate(c.asked);
+        ASSERT_NE(block, nullptr) << c.what;
+        if (c.served >= 0) {
+            EXPECT_EQ(block, blocks[static_cast<std::size_t>(c.served)]) << c.what;
+        } else {
+            for (void* old : blocks) EXPECT_NE(block, old) << c.what;
+        }
+        std::memset(block, 0xAB, c.asked);  // the whole request is usable
+        EXPECT_EQ(allocator.liveBlocks(), 1u) << c.what;
+        EXPECT_EQ(allocator.liveBytes(), c.asked) << c.what;
+        allocator.release(block, c.asked);
+    }
+}
+
+TEST(Allocator, AnInjectedFailureIsNotServedFromTheKeptBlock) {
+    Allocator allocator;
+    constexpr std::size_t kBytes = Allocator::kSpareMinimum;
+    allocator.release(allocator.allocate(kBytes), kBytes);
+    allocator.failAllocation(1);
+    EXPECT_EQ(allocator.allocate(kBytes), nullptr);
+    void* block = allocator.allocate(kBytes);
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(allocator.liveBlocks(), 1u);
+    EXPECT_EQ(allocator.allocationCount(), 2u);
+    allocator.release(block, kBytes);
 }
 
 TEST(ByteBuilder, GrowsAcrossManyAppendsAndHandsOverItsBytes) {
