@@ -128,10 +128,14 @@ const char* const kColours[] = {
     "length is not a multiple of four bytes.",
 };
 
-// A letter-sized page: heading, a rule, paragraphs, and the page number.
-Canvas textPage(const char* heading, std::span<const char* const> paragraphs, const char* subheading,
-                std::span<const char* const> more, int number, int pageCount) {
-    Canvas page(1275, 1650, kWhite);
+// A letter-sized page, upright or on its side: heading, a rule, paragraphs,
+// and the page number.
+enum class Orientation { Portrait, Landscape };
+
+Canvas textPage(Orientation orientation, const char* heading, std::span<const char* const> paragraphs,
+                const char* subheading, std::span<const char* const> more, int number, int pageCount) {
+    const bool landscape = orientation == Orientation::Landscape;
+    Canvas page(landscape ? 1650 : 1275, landscape ? 1275 : 1650, kWhite);
     const int margin = 110;
     const int width = page.width() - 2 * margin;
     int y = margin;
@@ -210,9 +214,12 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string folder = argv[1];
-    const Canvas pages[] = {textPage("OrvaReader sample document", kIntroduction, "How pages are stored", kStorage, 1, 4),
+    // The first page lies on its side so that, at the width of the window,
+    // it is seen whole with the status line below it.
+    const Canvas pages[] = {textPage(Orientation::Landscape, "OrvaReader sample document", kIntroduction,
+                                     "How pages are stored", kStorage, 1, 4),
                             photoPage(), cornerPage(),
-                            textPage("Colour and orientation", kColours, "Colour order", {}, 4, 4)};
+                            textPage(Orientation::Portrait, "Colour and orientation", kColours, "Colour order", {}, 4, 4)};
     for (int n = 0; n < 4; ++n) {
         const std::string path = folder + "/page-" + std::to_string(n + 1) + ".ppm";
         if (!pages[n].save(path)) {
