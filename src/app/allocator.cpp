@@ -1,7 +1,6 @@
 #include "app/allocator.h"
 
 #include <cstdlib>
-#include <utility>
 
 namespace orva {
 
