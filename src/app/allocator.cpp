@@ -21,6 +21,21 @@ std::size_t spareSize(void* block) {
 // open reads each page's stored data into one, so one block is kept back.
 Allocator::~Allocator() { std::free(spare_.exchange(nullptr)); }
 
+namespace {
+
+bool worthKeeping(std::size_t bytes) {
+    return Allocator::kKeepsSpare && bytes >= Allocator::kSpareMinimum && bytes <= Allocator::kSpareMaximum;
+}
+
+}  // namespace
+
+std::size_t Allocator::spareBytes() const noexcept {
+    // Only for a quiet moment: a release on another thread may free the
+    // block while it is looked at.
+    void* spare = spare_.load();
+    return spare == nullptr ? 0 : spareSize(spare);
+}
+
 void* Allocator::takeSpare(std::size_t bytes) noexcept {
     void* spare = spare_.exchange(nullptr);
     if (spare == nullptr) return nullptr;
@@ -46,7 +61,7 @@ void* Allocator::allocate(std::size_t bytes) noexcept {
     while (due != 0 && !failCountdown_.compare_exchange_weak(due, due - 1)) {
     }
     if (due == 1) return nullptr;
-    void* block = kKeepsSpare && bytes >= kSpareMinimum ? takeSpare(bytes) : nullptr;
+    void* block = worthKeeping(bytes) ? takeSpare(bytes) : nullptr;
     if (block == nullptr) block = std::malloc(bytes);
     if (block == nullptr) return nullptr;
     allocations_.fetch_add(1);
@@ -60,7 +75,7 @@ void* Allocator::allocate(std::size_t bytes) noexcept {
 
 void Allocator::release(void* block, std::size_t bytes) noexcept {
     if (block == nullptr) return;
-    if (kKeepsSpare && bytes >= kSpareMinimum) {
+    if (worthKeeping(bytes)) {
         keepSpare(block, bytes);
     } else {
         std::free(block);

@@ -34,14 +34,19 @@ public:
     std::size_t peakBytes() const noexcept { return peakBytes_.load(); }
     std::size_t allocationCount() const noexcept { return allocations_.load(); }
     void resetPeak() noexcept { peakBytes_.store(liveBytes_.load()); }
+    // Bytes held back for reuse beyond the live ones (0 or one kept block).
+    std::size_t spareBytes() const noexcept;
 
     // Make the nth allocation from now fail (1 = the next one); 0 disables.
     void failAllocation(std::size_t nth) noexcept { failCountdown_.store(nth); }
 
-    // Blocks of at least this size are kept, one at a time, when released,
-    // and handed out again to the next request that fits; not under
-    // AddressSanitizer, so that a use after release is still caught.
+    // Blocks of at least kSpareMinimum and at most kSpareMaximum bytes are
+    // kept, one at a time, when released, and handed out again to the next
+    // request that fits; not under AddressSanitizer, so that a use after
+    // release is still caught. Larger blocks go straight back to the system:
+    // what is kept stays held for as long as the program runs.
     static constexpr std::size_t kSpareMinimum = std::size_t{256} << 10;
+    static constexpr std::size_t kSpareMaximum = std::size_t{32} << 20;
 #if defined(__SANITIZE_ADDRESS__)
     static constexpr bool kKeepsSpare = false;
 #elif defined(__has_feature)

@@ -102,6 +102,29 @@ TEST(Allocator, ALargeReleasedBlockServesTheNextRequestThatFits) {
     }
 }
 
+TEST(Allocator, HoldsBackOnlyBlocksBetweenTheSmallestAndLargestKeptSize) {
+    if (!Allocator::kKeepsSpare) GTEST_SKIP() << "blocks go straight back under AddressSanitizer";
+    const struct {
+        std::size_t released;
+        std::size_t held;
+    } cases[] = {
+        {Allocator::kSpareMinimum - 1, 0},
+        {Allocator::kSpareMinimum, Allocator::kSpareMinimum},
+        {Allocator::kSpareMaximum, Allocator::kSpareMaximum},
+        {Allocator::kSpareMaximum + 1, 0},
+        {std::size_t{256} << 20, 0},
+    };
+    for (const auto& c : cases) {
+        Allocator allocator;
+        allocator.release(allocator.allocate(c.released), c.released);
+        EXPECT_EQ(allocator.spareBytes(), c.held) << c.released;
+        // A block too large to keep leaves the one already kept in place.
+        allocator.release(allocator.allocate(Allocator::kSpareMinimum), Allocator::kSpareMinimum);
+        allocator.release(allocator.allocate(c.released), c.released);
+        EXPECT_EQ(allocator.spareBytes(), c.held == 0 ? Allocator::kSpareMinimum : c.held) << c.released;
+    }
+}
+
 TEST(Allocator, AnInjectedFailureIsNotServedFromTheKeptBlock) {
     Allocator allocator;
     constexpr std::size_t kBytes = Allocator::kSpareMinimum;
