@@ -72,6 +72,51 @@ TEST_F(ToolRunnerTest, MegabytesOnBothStreamsAreCollectedInOrderWithoutStalling)
     EXPECT_TRUE(result->standardOutput.empty());
 }
 
+TEST_F(ToolRunnerTest, AnUnwantedErrorStreamIsDrainedInFixedMemoryHoweverLong) {
+    constexpr std::size_t kFlood = std::size_t{48} << 20;
+    for (const bool captureStdout : {false, true}) {
+        fake.control("stdout Pages: 2\nstderr-bytes " + std::to_string(kFlood) + "\n");
+        allocator.resetPeak();
+        auto result = runTool(allocator, std::vector<std::string_view>{tool}, ".", nullptr, captureStdout,
+                              StandardError::Drain);
+        ASSERT_TRUE(result) << errorName(result.error());
+        EXPECT_TRUE(result->standardError.empty());
+        EXPECT_EQ(text(result->standardOutput), captureStdout ? "Pages: 2" : "");
+        EXPECT_LT(allocator.peakBytes(), std::size_t{1} << 20) << captureStdout;
+    }
+}
+
+TEST_F(ToolRunnerTest, ACrashingToolEndsThereAndThenWithTheExceptionsCode) {
+    fake.control("stderr about to fail\ncrash\n");
+    const DWORD before = GetTickCount();
+    auto result = run({tool}, true);
+    ASSERT_TRUE(result) << errorName(result.error());
+    EXPECT_EQ(result->exitCode, 0xC0000005u);
+    EXPECT_LT(GetTickCount() - before, 15000u);
+    const auto runs = fake.runs();
+    ASSERT_EQ(runs.size(), 1u);
+    // The job is what ends it on an unhandled exception where the system
+    // would otherwise wait for a debugger or a dialog.
+    EXPECT_TRUE(runs[0].inJob);
+    EXPECT_TRUE(testing::processEnds(runs[0].processId, 0));
+}
+
+TEST_F(ToolRunnerTest, AToolIsEndedWithTheProgramThatStartedIt) {
+    // The probe renders a page with a tool that does not finish; the probe
+    // is ended under it, as a program killed mid-render would be.
+    fake.install("bin\\pdftoppm.exe");
+    testing::writeTextFile(fake.path("doc.pdf"), "%PDF-1.4");
+    fake.control("sleep 60000\n");
+    testing::RunningProgram probe(testing::testProgramFolder() + "\\pdf_probe.exe",
+                                  "render \"" + fake.path("doc.pdf") + "\" 1 1");
+    std::vector<testing::FakeRun> runs;
+    for (int i = 0; i < 400 && runs.empty(); ++i, Sleep(25)) runs = fake.runs();
+    ASSERT_EQ(runs.size(), 1u) << "the tool never started";
+    EXPECT_FALSE(testing::processEnds(runs[0].processId, 200));
+    probe.terminate();
+    EXPECT_TRUE(testing::processEnds(runs[0].processId, 10000)) << "the tool outlived the program";
+}
+
 TEST_F(ToolRunnerTest, TheChildGetsTheQuotedCommandLineTheFolderAndExactlyTheMap) {
     const std::string folder = fake.path("temp");
     EnvironmentMap environment(allocator, systemUpcase);

@@ -10,6 +10,7 @@
 //   stdout TEXT / stderr TEXT   print TEXT (\n \r \t \\ understood)
 //   stdout-bytes N / stderr-bytes N   print N bytes, both streams taking turns
 //   sleep MS            wait before exiting
+//   crash               end by an access violation, after all else but exit
 //   exit N              the exit code (default 0)
 #include <windows.h>
 
@@ -80,6 +81,10 @@ void writeLog(const std::string& path, const std::vector<std::wstring>& args) {
     for (std::size_t i = 0; i < args.size(); ++i) log << "arg" << i << "=" << narrow(args[i]) << "\n";
     GetCurrentDirectoryW(32768, buffer);
     log << "cwd=" << narrow(buffer) << "\n";
+    log << "process=" << GetCurrentProcessId() << "\n";
+    BOOL inJob = FALSE;
+    IsProcessInJob(GetCurrentProcess(), nullptr, &inJob);
+    log << "injob=" << (inJob ? 1 : 0) << "\n";
     wchar_t* environment = GetEnvironmentStringsW();
     for (const wchar_t* entry = environment; *entry != 0; entry += wcslen(entry) + 1)
         log << "env=" << narrow(entry) << "\n";
@@ -146,6 +151,12 @@ int main() {
         e += takeErr;
     }
     each("sleep", [&](const std::string& ms) { Sleep(static_cast<DWORD>(std::stoul(ms))); });
+    each("crash", [&](const std::string&) {
+        // An address the compiler cannot see to be null, in the first page,
+        // which is never mapped.
+        auto* nowhere = reinterpret_cast<volatile int*>(static_cast<std::uintptr_t>(GetCurrentProcessId()) & 0xF);
+        *nowhere = 1;
+    });
     int code = 0;
     each("exit", [&](const std::string& n) { code = std::stoi(n); });
     return code;
