@@ -78,11 +78,11 @@ Status renderPdfPage(Document& document, std::uint64_t index) {
     {
         auto environment = makeToolEnvironment(allocator, tool->view());
         if (!environment) return fail(ErrorCode::PdftoppmNotFound);
-        auto run = runTool(allocator, arguments, folder->path(), &*environment, false);
+        auto run = runTool(allocator, arguments, folder->outputPath(), &*environment, false, StandardError::Drain);
         if (!run || run->exitCode != 0) return fail(ErrorCode::PdftoppmFailed);
     }
 
-    auto names = listPpmFiles(allocator, folder->path());
+    auto names = listPpmFiles(allocator, folder->outputPath());
     if (!names) return fail(names.error());
     if (names->empty()) return fail(ErrorCode::NoPages);
     sortByPpmPageKey(names->span());
@@ -90,7 +90,7 @@ Status renderPdfPage(Document& document, std::uint64_t index) {
     // first image in page order is kept.
     PageImage first;
     for (const OwnedString& name : *names) {
-        auto path = joinPaths(allocator, {folder->path(), name.view()});
+        auto path = joinPaths(allocator, {folder->outputPath(), name.view()});
         if (!path) return fail(path.error());
         auto image = readPpmFile(allocator, path->view());
         if (!image) return fail(image.error());

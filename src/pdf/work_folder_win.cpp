@@ -3,6 +3,7 @@
 #include <cstring>
 #include <utility>
 
+#include "app/fixed_text.h"
 #include "pdf/tool_locator.h"
 #include "pdf/tool_paths.h"
 #include "pdf/unique_handle_win.h"
@@ -126,44 +127,69 @@ UniqueHandle openFolder(const wchar_t* path) {
                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr));
 }
 
-// Creates a missing folder and, first, any missing folder above it.
-// Failures are left for the caller's next step to report.
-void createFolderChain(Allocator& allocator, std::string_view path, int depth = 0) {
+// Creates a missing folder and, first, any missing folder above it. What
+// stands in the way is reported: a file where a folder should be (NotDir),
+// a folder that may not be written (AccessDenied, ReadOnlyFileSystem), ...
+Status createFolderChain(Allocator& allocator, std::string_view path, int depth = 0) {
     auto wide = toWide(allocator, path);
-    if (!wide || CreateDirectoryW(wideChars(*wide), nullptr) || GetLastError() != ERROR_PATH_NOT_FOUND) return;
-    const auto above = folderPart(path);
-    if (!above || above->size() >= path.size() || depth >= kDeepestFolder) return;
-    createFolderChain(allocator, *above, depth + 1);
-    CreateDirectoryW(wideChars(*wide), nullptr);
+    if (!wide) return fail(wide.error() == ErrorCode::InvalidUtf8 ? ErrorCode::BadPathName : wide.error());
+    if (CreateDirectoryW(wideChars(*wide), nullptr)) return {};
+    DWORD error = GetLastError();
+    if (error == ERROR_PATH_NOT_FOUND) {
+        const auto above = folderPart(path);
+        if (!above || above->size() >= path.size() || depth >= kDeepestFolder) return fail(errorFromWin32(error));
+        if (auto made = createFolderChain(allocator, *above, depth + 1); !made) return made;
+        if (CreateDirectoryW(wideChars(*wide), nullptr)) return {};
+        error = GetLastError();
+    }
+    // Some systems report a name that is taken as a refusal to write there.
+    const DWORD attributes = GetFileAttributesW(wideChars(*wide));
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? Status{} : fail(ErrorCode::NotDir);
+    }
+    return fail(errorFromWin32(error));
 }
 
-// Renders of every instance that share this folder take turns: one
-// system-wide mutex per folder, named after its full path in upper case.
-Result<UniqueHandle> lockFolder(Allocator& allocator, std::string_view path) {
-    auto wide = toWide(allocator, path);
-    if (!wide) return fail(wide.error());
-    std::uint64_t hash = 0xcbf29ce484222325ull;
-    const auto mix = [&](char16_t unit) {
-        hash = (hash ^ systemUpcase(unit)) * 0x100000001b3ull;
-    };
-    const DWORD units = GetFullPathNameW(wideChars(*wide), 0, nullptr, nullptr);
-    auto full = OwnedArray<char16_t>::createUninitialized(allocator, units == 0 ? 1 : units);
-    if (!full) return fail(full.error());
-    const DWORD written =
-        units == 0 ? 0 : GetFullPathNameW(wideChars(*wide), units, reinterpret_cast<wchar_t*>(full->data()), nullptr);
-    const std::u16string_view named =
-        written != 0 && written < units ? std::u16string_view(full->data(), written) : viewOf(*wide);
-    for (const char16_t unit : named) mix(unit);
+// What the file system says a folder is, whatever it was called: the same
+// for every spelling of its path (letter case, short names, links, junctions,
+// another drive letter for the same place).
+Result<FILE_ID_INFO> folderIdentity(HANDLE folder) {
+    FILE_ID_INFO identity{};
+    if (GetFileInformationByHandleEx(folder, FileIdInfo, &identity, sizeof identity)) return identity;
+    BY_HANDLE_FILE_INFORMATION information;
+    if (!GetFileInformationByHandle(folder, &information)) return fail(errorFromWin32(GetLastError()));
+    identity.VolumeSerialNumber = information.dwVolumeSerialNumber;
+    const std::uint64_t index = std::uint64_t{information.nFileIndexHigh} << 32 | information.nFileIndexLow;
+    std::memcpy(identity.FileId.Identifier, &index, sizeof index);
+    return identity;
+}
 
-    wchar_t name[64] = L"Local\\OrvaReader.work.";
+// Renders of every instance that share a work folder take turns: one
+// system-wide mutex per folder, named after the identity of its parent (the
+// work folder itself comes and goes). A render that waits longer than
+// `waitMilliseconds` for its turn gives up with Timeout, so that another
+// program's hung tool does not hang this one.
+Result<UniqueHandle> lockFolder(HANDLE parent, std::uint32_t waitMilliseconds) {
+    auto identity = folderIdentity(parent);
+    if (!identity) return fail(identity.error());
+    wchar_t name[96] = L"Local\\OrvaReader.work.";
     std::size_t at = std::wcslen(name);
-    for (int shift = 60; shift >= 0; shift -= 4) name[at++] = L"0123456789abcdef"[(hash >> shift) & 0xF];
+    const auto hex = [&](const std::uint8_t* bytes, std::size_t count) {
+        for (std::size_t i = count; i-- > 0;) {
+            name[at++] = L"0123456789abcdef"[bytes[i] >> 4];
+            name[at++] = L"0123456789abcdef"[bytes[i] & 0xF];
+        }
+    };
+    hex(reinterpret_cast<const std::uint8_t*>(&identity->VolumeSerialNumber), sizeof identity->VolumeSerialNumber);
+    name[at++] = L'.';
+    hex(identity->FileId.Identifier, sizeof identity->FileId.Identifier);
     name[at] = 0;
     UniqueHandle mutex(CreateMutexW(nullptr, FALSE, name));
     if (!mutex) return fail(errorFromWin32(GetLastError()));
     // An owner that died mid-render hands the folder over as it left it; the
     // emptying that follows deals with that.
-    const DWORD waited = WaitForSingleObject(mutex.get(), INFINITE);
+    const DWORD waited = WaitForSingleObject(mutex.get(), waitMilliseconds);
+    if (waited == WAIT_TIMEOUT) return fail(ErrorCode::Timeout);
     if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) return fail(errorFromWin32(GetLastError()));
     return mutex;
 }
@@ -174,27 +200,39 @@ void unlockFolder(void* lock) {
     CloseHandle(static_cast<HANDLE>(lock));
 }
 
-// Step 5 and 6 of the preparation: the parent opened, "work" made in it.
-Status makeWorkFolder(Allocator& allocator, std::string_view path, std::string_view parent) {
-    auto wideParent = toWide(allocator, parent);
-    if (!wideParent) return fail(wideParent.error() == ErrorCode::InvalidUtf8 ? ErrorCode::BadPathName
-                                                                               : wideParent.error());
-    UniqueHandle parentFolder = openFolder(wideChars(*wideParent));
-    if (!parentFolder) return fail(errorFromWin32(GetLastError()));
-    BY_HANDLE_FILE_INFORMATION information;
-    if (GetFileInformationByHandle(parentFolder.get(), &information) &&
-        !(information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        return fail(ErrorCode::NotDir);
-    }
+// "work" made inside the parent. True when it was made new; false when a
+// folder of that name survived the emptying and was accepted as it is.
+Result<bool> makeWorkFolder(Allocator& allocator, std::string_view path) {
     auto widePath = toWide(allocator, path);
     if (!widePath) return fail(widePath.error() == ErrorCode::InvalidUtf8 ? ErrorCode::BadPathName : widePath.error());
-    if (CreateDirectoryW(wideChars(*widePath), nullptr)) return {};
+    if (CreateDirectoryW(wideChars(*widePath), nullptr)) return true;
     const DWORD error = GetLastError();
     if (error != ERROR_ALREADY_EXISTS) return fail(errorFromWin32(error));
     const DWORD attributes = GetFileAttributesW(wideChars(*widePath));
     if (attributes == INVALID_FILE_ATTRIBUTES) return fail(errorFromWin32(GetLastError()));
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return fail(ErrorCode::NotDir);
-    return {};
+    return false;
+}
+
+// A folder of this render's own inside a work folder that could not be
+// emptied: whatever resisted (a file another program holds, a tool still
+// running there) can never be taken for this render's output.
+Result<OwnedString> makeRunFolder(Allocator& allocator, std::string_view workFolder) {
+    static std::uint32_t counter = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        FixedText<32> name;
+        name.append("run-");
+        name.appendDecimal(GetCurrentProcessId());
+        name.append("-");
+        name.appendDecimal(++counter);
+        auto path = joinPaths(allocator, {workFolder, name.view()});
+        if (!path) return fail(path.error());
+        auto wide = toWide(allocator, path->view());
+        if (!wide) return fail(wide.error());
+        if (CreateDirectoryW(wideChars(*wide), nullptr)) return std::move(*path);
+        if (GetLastError() != ERROR_ALREADY_EXISTS) return fail(errorFromWin32(GetLastError()));
+    }
+    return fail(ErrorCode::PathAlreadyExists);
 }
 
 }  // namespace
@@ -202,6 +240,7 @@ Status makeWorkFolder(Allocator& allocator, std::string_view path, std::string_v
 WorkFolder::WorkFolder(WorkFolder&& other) noexcept
     : allocator_(other.allocator_),
       path_(std::move(other.path_)),
+      runFolder_(std::move(other.runFolder_)),
       lock_(std::exchange(other.lock_, nullptr)),
       removed_(std::exchange(other.removed_, true)) {}
 
@@ -212,21 +251,37 @@ void WorkFolder::remove() {
     unlockFolder(std::exchange(lock_, nullptr));
 }
 
-Result<WorkFolder> prepareWorkFolder(Allocator& allocator) {
+Result<WorkFolder> prepareWorkFolder(Allocator& allocator, std::uint32_t waitMilliseconds) {
     auto root = readEnvironmentVariable(allocator, "TEMP");
     if (!root) root = readEnvironmentVariable(allocator, "TMP");
     if (!root) return fail(ErrorCode::TempDirUnavailable);
     auto path = workFolderPathFor(allocator, root->view());
     if (!path) return fail(ErrorCode::OutOfMemory);
-    auto lock = lockFolder(allocator, path->view());
+    const auto parent = folderPart(path->view());
+    if (!parent) return fail(ErrorCode::TempDirUnavailable);
+    if (auto made = createFolderChain(allocator, *parent); !made) return fail(made.error());
+    auto wideParent = toWide(allocator, *parent);
+    if (!wideParent) return fail(wideParent.error() == ErrorCode::InvalidUtf8 ? ErrorCode::BadPathName
+                                                                               : wideParent.error());
+    const UniqueHandle parentFolder = openFolder(wideChars(*wideParent));
+    if (!parentFolder) return fail(errorFromWin32(GetLastError()));
+    BY_HANDLE_FILE_INFORMATION information;
+    if (GetFileInformationByHandle(parentFolder.get(), &information) &&
+        !(information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return fail(ErrorCode::NotDir);
+    }
+    auto lock = lockFolder(parentFolder.get(), waitMilliseconds);
     if (!lock) return fail(lock.error());
     // From here on the folder is removed again on every way out.
     WorkFolder folder(allocator, std::move(*path), lock->release());
     removeWorkFolder(allocator, folder.path());
-    const auto parent = folderPart(folder.path());
-    if (!parent) return fail(ErrorCode::TempDirUnavailable);
-    createFolderChain(allocator, *parent);
-    if (auto made = makeWorkFolder(allocator, folder.path(), *parent); !made) return fail(made.error());
+    auto madeNew = makeWorkFolder(allocator, folder.path());
+    if (!madeNew) return fail(madeNew.error());
+    if (!*madeNew) {
+        auto run = makeRunFolder(allocator, folder.path());
+        if (!run) return fail(run.error());
+        folder.runFolder_ = std::move(*run);
+    }
     return folder;
 }
 

@@ -3,12 +3,14 @@
 // open file, no work folder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 #include <thread>
 
 #include "document/page_request.h"
 #include "pdf/pdf_backend.h"
+#include "pdf/work_folder.h"
 #include "platform/byte_source.h"
 #include "support/fake_poppler_win.h"
 #include "support/test_document.h"
@@ -335,6 +337,98 @@ TEST_F(PdfBackendTest, EveryAllocationFailureOfAPageCountLeavesNothingBehind) {
     }
 }
 
+TEST_F(PdfBackendTest, OutputLeftByAnotherRunIsNeverTakenForThisPage) {
+    // Each leftover sorts before page 2 and is held open without leave to
+    // delete it, as a tool still running from a program that was killed
+    // would hold it.
+    for (const std::string leftover : {"page-1.ppm", "page.ppm", "page-01.ppm", "page-0.ppm"}) {
+        const std::string held = fake.workFolder() + "\\" + leftover;
+        testing::writeTextFile(held, "P6\n1 1\n255\n\x63\x00\x00");
+        const HANDLE holder = CreateFileW(widen(held).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                          0, nullptr);
+        ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+        fake.control("ppm page-{page}.ppm 1 1\n");
+        openPdf(3, pdf);
+        const Status rendered = render(1);
+        EXPECT_TRUE(rendered) << leftover << ": " << errorName(rendered.error());
+        if (rendered) {
+            EXPECT_EQ(document.pages[1].pixels[2], 2) << leftover << " was taken for page 2";
+        }
+        EXPECT_NE(fake.runs().back().workingDirectory, fake.workFolder()) << leftover;
+        EXPECT_TRUE(testing::fileExists(held)) << leftover;
+        CloseHandle(holder);
+        removeWorkFolder(allocator, fake.workFolder());
+        ASSERT_FALSE(testing::fileExists(fake.workFolder())) << leftover;
+    }
+    // With nothing in the way, the tool runs in the work folder itself.
+    openPdf(1, pdf);
+    ASSERT_TRUE(render(0));
+    EXPECT_EQ(fake.runs().back().workingDirectory, fake.workFolder());
+}
+
+TEST_F(PdfBackendTest, ACrashingToolFailsTheRenderAndLeavesNothing) {
+    fake.control("ppm page-{page}.ppm 1 1\ncrash\n");
+    openPdf(1, pdf);
+    EXPECT_EQ(render(0).error(), ErrorCode::PdftoppmFailed);
+    ASSERT_EQ(fake.runs().size(), 1u);
+    EXPECT_TRUE(fake.runs()[0].inJob);
+}
+
+TEST_F(PdfBackendTest, AFloodOnTheToolsErrorStreamIsDroppedInFixedMemory) {
+    constexpr std::size_t kFlood = std::size_t{32} << 20;
+    const std::string flood = "stderr-bytes " + std::to_string(kFlood) + "\n";
+    fake.control("stdout Pages: 4\n" + flood);
+    allocator.resetPeak();
+    EXPECT_EQ(pageCount(pdf), 4u);
+    EXPECT_LT(allocator.peakBytes(), std::size_t{1} << 20);
+    fake.control("ppm page-{page}.ppm 2 2\n" + flood);
+    openPdf(1, pdf);
+    allocator.resetPeak();
+    ASSERT_TRUE(render(0));
+    EXPECT_LT(allocator.peakBytes(), std::size_t{1} << 20);
+}
+
+TEST_F(PdfBackendTest, WhatStandsInTheWayOfTheWorkFolderIsNamed) {
+    testing::writeTextFile(fake.path("a-file"), "x");
+    testing::writeTextFile(fake.path("orva-is-a-file\\Orva"), "x");
+    const struct {
+        std::string temp;
+        ErrorCode error;
+    } cases[] = {
+        {fake.path("a-file"), ErrorCode::NotDir},
+        {fake.path("a-file\\below"), ErrorCode::NotDir},
+        {fake.path("orva-is-a-file"), ErrorCode::NotDir},
+    };
+    for (const auto& c : cases) {
+        ScopedVariable temp(L"TEMP", widen(c.temp));
+        openPdf(1, pdf);
+        EXPECT_EQ(render(0).error(), c.error) << c.temp;
+    }
+    // A temporary folder on a file system mounted read-only.
+    const std::string readOnly = fake.path("read-only");
+    std::filesystem::create_directories(widen(readOnly));
+    const std::string host = testing::hostPath(readOnly);
+    // Mounted once nothing can be made in it any more.
+    const auto mounted = [&] {
+        const std::wstring probe = widen(readOnly + "\\probe");
+        if (!CreateDirectoryW(probe.c_str(), nullptr)) return GetLastError() != ERROR_ALREADY_EXISTS;
+        RemoveDirectoryW(probe.c_str());
+        return false;
+    };
+    if (host.empty() ||
+        !testing::runHostProgram(L"/bin/mount", widen("/bin/mount -t tmpfs -o ro,size=64k orva-ro " + host), mounted)) {
+        GTEST_SKIP() << "no read-only file system can be mounted here";
+    }
+    for (const std::string& temp : {readOnly, readOnly + "\\deeper\\still"}) {
+        ScopedVariable variable(L"TEMP", widen(temp));
+        openPdf(1, pdf);
+        const ErrorCode error = render(0).error();
+        EXPECT_TRUE(error == ErrorCode::ReadOnlyFileSystem || error == ErrorCode::AccessDenied)
+            << temp << ": " << errorName(error);
+    }
+    testing::runHostProgram(L"/bin/umount", widen("/bin/umount " + host), [&] { return !mounted(); });
+}
+
 TEST_F(PdfBackendTest, TwoProgramsRenderingAtOnceEachGetTheirOwnPages) {
     // The fake waits a little after writing its file, so that without turns
     // the other program would empty the folder under it.
@@ -352,6 +446,54 @@ TEST_F(PdfBackendTest, TwoProgramsRenderingAtOnceEachGetTheirOwnPages) {
         EXPECT_EQ(result.output, "ok");
     }
     EXPECT_EQ(fake.runs().size(), 24u);
+}
+
+}  // namespace
+}  // namespace orva
+
+namespace orva {
+namespace {
+
+TEST_F(PdfBackendTest, ProgramsReachingTheFolderByOtherSpellingsStillTakeTurns) {
+    fake.control("ppm page-{page}.ppm 2 2\nsleep 30\n");
+    const std::string temp = fake.path("temp");
+    std::string otherDrive = testing::hostPath(temp);
+    std::replace(otherDrive.begin(), otherDrive.end(), '/', '\\');
+    const std::string link = fake.path("link-to-temp");
+    std::vector<std::string> spellings = {temp};
+    if (!otherDrive.empty()) spellings.push_back("Z:" + otherDrive);
+    if (testing::makeLink(link, temp, true)) spellings.push_back(link);
+    ASSERT_GE(spellings.size(), 2u) << "no second spelling of the folder on this system";
+    const std::string probe = testing::testProgramFolder() + "\\pdf_probe.exe";
+    std::vector<std::unique_ptr<testing::RunningProgram>> programs;
+    for (const std::string& spelling : spellings) {
+        ScopedVariable variable(L"TEMP", widen(spelling));
+        programs.push_back(std::make_unique<testing::RunningProgram>(probe, "render \"" + pdf + "\" 4 3"));
+    }
+    for (std::size_t i = 0; i < programs.size(); ++i) {
+        const auto result = programs[i]->finish();
+        EXPECT_EQ(result.exitCode, 0u) << spellings[i] << ": " << result.output;
+        EXPECT_EQ(result.output, "ok") << spellings[i];
+    }
+    EXPECT_EQ(fake.runs().size(), 12u * spellings.size());
+}
+
+TEST_F(PdfBackendTest, AnotherProgramsHungToolHoldsUpARenderOnlySoLong) {
+    fake.control("ppm page-{page}.ppm 1 1\nsleep 60000\n");
+    testing::RunningProgram hung(testing::testProgramFolder() + "\\pdf_probe.exe", "render \"" + pdf + "\" 1 1");
+    for (int i = 0; i < 400 && fake.runs().empty(); ++i) Sleep(25);
+    ASSERT_EQ(fake.runs().size(), 1u) << "the other program's tool never started";
+    fake.control("ppm page-{page}.ppm 1 1\n");
+    const DWORD before = GetTickCount();
+    EXPECT_EQ(prepareWorkFolder(allocator, 500).error(), ErrorCode::Timeout);
+    EXPECT_LT(GetTickCount() - before, 5000u);
+    EXPECT_EQ(fake.runs().size(), 1u);
+    // Once the other program is gone the render goes ahead.
+    hung.terminate();
+    openPdf(1, pdf);
+    const Status rendered = render(0);
+    ASSERT_TRUE(rendered) << errorName(rendered.error());
+    EXPECT_EQ(document.pages[0].pixels[2], 1);
 }
 
 }  // namespace

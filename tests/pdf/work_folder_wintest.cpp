@@ -2,7 +2,9 @@
 // nothing outside does, even when links inside point out of it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <thread>
 
 #include "pdf/work_folder.h"
 #include "support/fake_poppler_win.h"
@@ -12,36 +14,9 @@ namespace {
 
 using testing::FakePoppler;
 using testing::fileExists;
+using testing::makeLink;
 using testing::widen;
 using testing::writeTextFile;
-
-// An NT symbolic link where the system makes them. Wine accepts the call but
-// makes nothing; its links are the host's, so there a host link is made with
-// the host's ln, started the way Wine starts host programs.
-bool makeLink(const std::string& link, const std::string& target, bool folder) {
-    const DWORD flags = (folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0) | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE;
-    if (CreateSymbolicLinkW(widen(link).c_str(), widen(target).c_str(), flags) && fileExists(link)) return true;
-    using UnixName = char*(CDECL*)(LPCWSTR);
-    const auto unixName =
-        reinterpret_cast<UnixName>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
-    if (unixName == nullptr) return false;
-    const auto hostPath = [&](const std::string& path) {
-        char* name = unixName(widen(path).c_str());
-        std::string text = name ? name : "";
-        HeapFree(GetProcessHeap(), 0, name);
-        return text;
-    };
-    std::wstring line = widen("/bin/ln -s \"" + hostPath(target) + "\" \"" + hostPath(link) + "\"");
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(L"/bin/ln", line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return false;
-    if (process.hProcess) CloseHandle(process.hProcess);
-    if (process.hThread) CloseHandle(process.hThread);
-    for (int i = 0; i < 200 && !fileExists(link); ++i) Sleep(25);
-    return fileExists(link);
-}
 
 class WorkFolderTest : public ::testing::Test {
 protected:
@@ -111,6 +86,61 @@ TEST_F(WorkFolderTest, PreparingEmptiesWhatItCanAndAcceptsWhatResists) {
     CloseHandle(held);
     removeWorkFolder(allocator, work);
     EXPECT_FALSE(fileExists(work));
+}
+
+// Prepares the work folder on a thread of its own, so that the lock this
+// thread may hold counts as another program's.
+Result<std::string> prepareElsewhere(std::uint32_t waitMilliseconds) {
+    Result<std::string> outcome = fail(ErrorCode::Unexpected);
+    std::thread([&] {
+        Allocator allocator;
+        auto folder = prepareWorkFolder(allocator, waitMilliseconds);
+        if (folder) {
+            outcome = std::string(folder->path());
+        } else {
+            outcome = fail(folder.error());
+        }
+    }).join();
+    return outcome;
+}
+
+TEST_F(WorkFolderTest, EverySpellingOfTheTemporaryFolderMeetsTheSameTurn) {
+    const std::string temp = fake.path("temp");
+    const std::string longName = fake.path("Temporary Folder");
+    std::filesystem::create_directories(widen(longName));
+    wchar_t shortName[MAX_PATH] = {};
+    GetShortPathNameW(widen(longName).c_str(), shortName, MAX_PATH);
+    std::string upper = temp;
+    std::transform(upper.begin(), upper.end(), upper.begin(), [](char c) { return static_cast<char>(std::toupper(c)); });
+    std::string otherDrive = testing::hostPath(temp);
+    std::replace(otherDrive.begin(), otherDrive.end(), '/', '\\');
+    const std::string link = fake.path("link-to-temp");
+    const struct {
+        const char* what;
+        std::string first, second;
+    } cases[] = {
+        {"letter case", temp, upper},
+        {"a symbolic link", temp, makeLink(link, temp, true) ? link : ""},
+        {"a short name", longName, testing::narrow(shortName)},
+        {"another drive letter", temp, otherDrive.empty() ? "" : "Z:" + otherDrive},
+    };
+    for (const auto& c : cases) {
+        if (c.second.empty() || c.second == c.first) {
+            ADD_FAILURE() << c.what << ": no second spelling on this system";
+            continue;
+        }
+        testing::ScopedVariable first(L"TEMP", widen(c.first));
+        auto held = prepareWorkFolder(allocator);
+        ASSERT_TRUE(held) << c.what << ": " << errorName(held.error());
+        testing::ScopedVariable second(L"TEMP", widen(c.second));
+        const DWORD before = GetTickCount();
+        EXPECT_EQ(prepareElsewhere(300).error(), ErrorCode::Timeout) << c.what << " took another turn";
+        EXPECT_LT(GetTickCount() - before, 5000u) << c.what;
+        held->remove();
+        auto after = prepareElsewhere(300);
+        ASSERT_TRUE(after) << c.what << ": " << errorName(after.error());
+        EXPECT_EQ(*after, c.second + "\\Orva\\work") << c.what;
+    }
 }
 
 TEST_F(WorkFolderTest, ARelativeTemporaryRootIsTakenFromTheCurrentFolder) {
