@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "pdf/tool_runner.h"
+#include "platform/tool_runner.h"
 #include "support/win_timer.h"
 
 using namespace orva;

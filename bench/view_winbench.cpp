@@ -4,13 +4,14 @@
 #include <cstring>
 #include <vector>
 
+#include "app/page_change.h"
 #include "app/app_state.h"
-#include "app/draw_page_image.h"
+#include "view/draw_page_image.h"
 #include "app/main_window.h"
-#include "app/messages.h"
-#include "app/paint.h"
-#include "app/view.h"
-#include "app/view_geometry.h"
+#include "view/messages.h"
+#include "view/paint.h"
+#include "view/view.h"
+#include "view/view_geometry.h"
 #include "support/painted_bitmap_win.h"
 #include "support/test_document.h"
 #include "support/win_timer.h"

@@ -11,24 +11,19 @@ namespace {
 
 using namespace orva;
 
-std::uint32_t load32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-
 // A run-length page of a few bytes may legitimately claim gigabytes of
 // pixels; such inputs are skipped to keep the fuzzer inside its memory.
 bool claimsTooMuch(const std::uint8_t* data, std::size_t size) {
     constexpr std::uint64_t kBudget = std::uint64_t{4} << 20;
     if (size < kOrvaHeaderSize) return false;
-    const std::uint32_t pageCount = load32(data + 8);
-    std::uint64_t indexOffset = 0;
-    std::memcpy(&indexOffset, data + 16, 8);
+    const OrvaHeader header = decodeOrvaHeader(data);
+    const std::uint64_t indexOffset = header.indexOffset;
     std::uint64_t total = 0;
-    for (std::uint64_t n = 0; n < pageCount; ++n) {
+    for (std::uint64_t n = 0; n < header.pageCount; ++n) {
         const std::uint64_t at = indexOffset + n * kOrvaIndexEntrySize;
         if (at < indexOffset || at > size || size - at < kOrvaIndexEntrySize) break;
-        total += std::uint64_t{load32(data + at + 12)} * load32(data + at + 16) * 3;
+        const OrvaIndexEntry entry = decodeOrvaIndexEntry(data + at);
+        total += std::uint64_t{entry.width} * entry.height * 3;
         if (total > kBudget) return true;
     }
     return false;

@@ -7,10 +7,4 @@ AppState& app() {
     return state;
 }
 
-void closeDocument(AppState& state) {
-    if (state.documentLoaded) releaseDocument(state.document);
-    state.document = Document{};
-    state.documentLoaded = false;
-}
-
 }  // namespace orva

@@ -1,6 +1,6 @@
 #include "app/command_line.h"
 
-#include "app/utf.h"
+#include "base/utf.h"
 
 namespace orva {
 

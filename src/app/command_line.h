@@ -3,7 +3,7 @@
 // rules, each converted to UTF-8. Element 0 is the program name.
 #include <string_view>
 
-#include "app/allocator.h"
+#include "base/allocator.h"
 
 namespace orva {
 

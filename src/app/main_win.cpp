@@ -1,4 +1,4 @@
 #include "app/startup.h"
-#include "platform/win32.h"
+#include "base/win32.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return orva::runApplication(); }

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "app/app_state.h"
-#include "platform/win32.h"
+#include "base/win32.h"
 
 namespace orva {
 

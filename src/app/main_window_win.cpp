@@ -2,12 +2,14 @@
 
 #include <commctrl.h>
 
-#include "app/paint.h"
-#include "app/view.h"
-#include "app/view_geometry.h"
-#include "document/open_dialog.h"
-#include "document/open_document.h"
+#include "app/open_dialog.h"
+#include "app/open_document.h"
+#include "app/page_change.h"
+#include "platform/window_kit.h"
 #include "print/print.h"
+#include "view/paint.h"
+#include "view/view.h"
+#include "view/view_geometry.h"
 
 namespace orva {
 
@@ -116,44 +118,29 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 void registerMainWindowClass(AppState& state) {
-    HINSTANCE instance = state.instance;
-    HICON icon = LoadIconA(instance, MAKEINTRESOURCEA(1));
-    WNDCLASSEXA windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.style = CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = mainWindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = icon;
-    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kMainWindowClass;
-    windowClass.hIconSm = icon;
-    RegisterClassExA(&windowClass);
+    registerProgramWindowClass(state.instance, kMainWindowClass, mainWindowProc, true);
 }
 
 HMENU buildMainMenu() {
-    HMENU bar = CreateMenu();
-    HMENU file = CreatePopupMenu();
-    AppendMenuA(file, MF_STRING, CommandOpen, "Open...\tCtrl+O");
-    AppendMenuA(file, MF_STRING, CommandPrint, "Print...\tCtrl+P");
-    AppendMenuA(file, MF_STRING, CommandPrintPreview, "Print Preview...\tCtrl+Shift+P");
-    AppendMenuA(file, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(file, MF_STRING, CommandExit, "Exit");
-    HMENU edit = CreatePopupMenu();
-    AppendMenuA(edit, MF_STRING, CommandZoomIn, "Zoom In\tCtrl++");
-    AppendMenuA(edit, MF_STRING, CommandZoomOut, "Zoom Out\tCtrl+-");
-    AppendMenuA(edit, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(edit, MF_STRING, CommandFitWidth, "Fit Width");
-    AppendMenuA(edit, MF_STRING, CommandActualSize, "Actual Size\tCtrl+0");
-    HMENU view = CreatePopupMenu();
-    AppendMenuA(view, MF_STRING, CommandFirstPage, "First Page\tHome");
-    AppendMenuA(view, MF_STRING, CommandPreviousPage, "Previous Page\tUp / PgUp");
-    AppendMenuA(view, MF_STRING, CommandNextPage, "Next Page\tDown / PgDn");
-    AppendMenuA(view, MF_STRING, CommandLastPage, "Last Page\tEnd");
-    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "File");
-    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(edit), "Edit");
-    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(view), "View");
-    return bar;
+    return buildMenuBar({
+        {"File",
+         {{CommandOpen, "Open...\tCtrl+O"},
+          {CommandPrint, "Print...\tCtrl+P"},
+          {CommandPrintPreview, "Print Preview...\tCtrl+Shift+P"},
+          {},
+          {CommandExit, "Exit"}}},
+        {"Edit",
+         {{CommandZoomIn, "Zoom In\tCtrl++"},
+          {CommandZoomOut, "Zoom Out\tCtrl+-"},
+          {},
+          {CommandFitWidth, "Fit Width"},
+          {CommandActualSize, "Actual Size\tCtrl+0"}}},
+        {"View",
+         {{CommandFirstPage, "First Page\tHome"},
+          {CommandPreviousPage, "Previous Page\tUp / PgUp"},
+          {CommandNextPage, "Next Page\tDown / PgDn"},
+          {CommandLastPage, "Last Page\tEnd"}}},
+    });
 }
 
 HWND createMainWindow(AppState& state, int screenWidth, int screenHeight) {

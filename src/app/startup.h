@@ -1,7 +1,7 @@
 #pragma once
 // The program from start to exit status.
-#include "app/allocator.h"
-#include "platform/win32.h"
+#include "base/allocator.h"
+#include "base/win32.h"
 
 namespace orva {
 

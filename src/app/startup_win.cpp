@@ -1,13 +1,13 @@
 #include "app/startup.h"
 
-#include "platform/win32.h"
+#include "base/win32.h"
 
 #include <commctrl.h>
 
 #include "app/command_line.h"
 #include "app/main_window.h"
-#include "document/open_dialog.h"
-#include "document/open_document.h"
+#include "app/open_dialog.h"
+#include "app/open_document.h"
 
 namespace orva {
 

@@ -4,12 +4,26 @@
 // allocator; releasing the document gives all of them back.
 #include <cstdint>
 
-#include "app/allocator.h"
+#include "base/allocator.h"
 #include "document/page_image.h"
 
 namespace orva {
 
 enum class DocumentKind : std::uint8_t { Orva = 0, Pdf = 1 };
+
+struct Document;
+
+// How the pages of a document that are not in its file are produced, one at
+// a time on request; a backend implements it (the PDF one runs a rasteriser).
+class PageRenderer {
+public:
+    // Loads slot `index` of the document, or fails with the backend's code
+    // and leaves the slot as it was.
+    virtual Status renderPage(Document& document, std::uint64_t index) const = 0;
+
+protected:
+    ~PageRenderer() = default;
+};
 
 struct Document {
     OwnedString title;
@@ -23,6 +37,8 @@ struct Document {
     OwnedString path;
     Allocator* allocator = nullptr;
     DocumentKind kind = DocumentKind::Orva;
+    // What renders the missing pages of a PDF document; none for a container.
+    const PageRenderer* renderer = nullptr;
 
     std::uint64_t pageCount() const noexcept { return pages.size(); }
     bool isPdf() const noexcept { return (static_cast<std::uint8_t>(kind) & 1) != 0; }

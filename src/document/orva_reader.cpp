@@ -14,24 +14,6 @@ static_assert(std::endian::native == std::endian::little, "the pixel pattern wor
 // as the short read it is instead of as a giant allocation.
 constexpr std::uint64_t kProbeAbove = std::uint64_t{1} << 20;
 
-std::uint16_t load16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
-std::uint32_t load32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-std::uint64_t load64(const std::uint8_t* p) {
-    return static_cast<std::uint64_t>(load32(p)) | static_cast<std::uint64_t>(load32(p + 4)) << 32;
-}
-
-struct IndexEntry {
-    std::uint64_t dataOffset;
-    std::uint32_t dataLength;
-    std::uint32_t width;
-    std::uint32_t height;
-};
-
-IndexEntry indexEntry(const std::uint8_t* p) { return {load64(p), load32(p + 8), load32(p + 12), load32(p + 16)}; }
-
 // Fills `destination` completely or fails; a source that ends first is EndOfStream.
 Status readExact(ByteSource& source, std::span<std::uint8_t> destination) {
     auto got = readFully(source, destination);
@@ -102,7 +84,7 @@ void writeLiteral(std::uint8_t* out, std::size_t room, const std::uint8_t* in, s
 }
 
 // One page of the index: its pixels, read or decoded, become `page`.
-Status readPage(ByteSource& source, Allocator& allocator, const IndexEntry& entry, bool rle, PageImage& page) {
+Status readPage(ByteSource& source, Allocator& allocator, const OrvaIndexEntry& entry, bool rle, PageImage& page) {
     if (entry.dataLength == 0) return fail(ErrorCode::InvalidPageData);
     if (!source.seek(entry.dataOffset)) return fail(ErrorCode::Unexpected);
     const auto size = pagePixelBytes(entry.width, entry.height);
@@ -184,17 +166,18 @@ Result<OrvaContents> readOrva(ByteSource& source, Allocator& allocator) {
     OrvaContents contents;
     std::uint8_t header[kOrvaHeaderSize];
     if (auto read = readExact(source, {header, 4}); !read) return fail(read.error());
-    if (std::memcmp(header, "ORVA", 4) != 0) return fail(ErrorCode::InvalidMagic);
+    if (std::memcmp(header, kOrvaMagic, 4) != 0) return fail(ErrorCode::InvalidMagic);
     if (auto read = readExact(source, {header + 4, 1}); !read) return fail(read.error());
-    if (header[4] != 1) return fail(ErrorCode::UnsupportedVersion);
+    if (header[orva_header::kVersion] != kOrvaVersion) return fail(ErrorCode::UnsupportedVersion);
     if (auto read = readExact(source, {header + 5, kOrvaHeaderSize - 5}); !read) return fail(read.error());
-    contents.encoding = header[5];
-    contents.dpi = load16(header + 6);
-    contents.pageCount = load32(header + 8);
-    const std::uint32_t titleLength = load32(header + 12);
-    contents.indexOffset = load64(header + 16);
-    contents.reserved1 = load64(header + 24);
-    contents.reserved2 = load64(header + 32);
+    const OrvaHeader fields = decodeOrvaHeader(header);
+    contents.encoding = fields.encoding;
+    contents.dpi = fields.dpi;
+    contents.pageCount = fields.pageCount;
+    const std::uint32_t titleLength = fields.titleLength;
+    contents.indexOffset = fields.indexOffset;
+    contents.reserved1 = fields.reserved1;
+    contents.reserved2 = fields.reserved2;
 
     if (titleLength != 0) {
         if (auto available = ensureAvailable(source, kOrvaHeaderSize, titleLength); !available) {
@@ -218,7 +201,7 @@ Result<OrvaContents> readOrva(ByteSource& source, Allocator& allocator) {
     if (!pages) return fail(pages.error());
     const bool rle = contents.encoding == kOrvaEncodingRle;
     for (std::uint32_t n = 0; n < contents.pageCount; ++n) {
-        const IndexEntry entry = indexEntry(index->data() + std::size_t{n} * kOrvaIndexEntrySize);
+        const OrvaIndexEntry entry = decodeOrvaIndexEntry(index->data() + std::size_t{n} * kOrvaIndexEntrySize);
         if (auto page = readPage(source, allocator, entry, rle, (*pages)[n]); !page) return fail(page.error());
     }
     contents.pages = std::move(*pages);

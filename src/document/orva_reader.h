@@ -5,6 +5,7 @@
 #include <span>
 #include <string_view>
 
+#include "document/orva_format.h"
 #include "document/page_image.h"
 #include "platform/byte_source.h"
 
@@ -21,9 +22,6 @@ struct OrvaContents {
     OwnedArray<PageImage> pages;
 };
 
-inline constexpr std::size_t kOrvaHeaderSize = 64;
-inline constexpr std::size_t kOrvaIndexEntrySize = 28;
-inline constexpr std::uint8_t kOrvaEncodingRle = 1;
 // What a run-length page shows where its stream ends before the page is full:
 // blank paper rather than whatever the heap held.
 inline constexpr std::uint8_t kUnwrittenPixelByte = 0xFF;

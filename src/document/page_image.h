@@ -5,7 +5,7 @@
 // with an empty buffer, so presence, not length, tells the two apart.
 #include <cstdint>
 
-#include "app/allocator.h"
+#include "base/allocator.h"
 
 namespace orva {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/error_code.h"
+#include "base/error_code.h"
 
 namespace orva {
 

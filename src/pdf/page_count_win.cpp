@@ -2,7 +2,8 @@
 #include "pdf/page_count_report.h"
 #include "pdf/pdf_backend.h"
 #include "pdf/tool_locator.h"
-#include "pdf/tool_runner.h"
+#include "platform/tool_runner.h"
+#include "document/absolute_path.h"
 #include "platform/final_path.h"
 
 namespace orva {

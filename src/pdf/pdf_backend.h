@@ -13,4 +13,7 @@ Result<std::uint32_t> queryPdfPageCount(Allocator& allocator, std::string_view p
 // Renders page `index` of a PDF document into its slot.
 Status renderPdfPage(Document& document, std::uint64_t index);
 
+// renderPdfPage as the renderer a PDF document is opened with.
+const PageRenderer& pdfPageRenderer();
+
 }  // namespace orva

@@ -1,15 +1,16 @@
 // One PDF page rendered by the rasteriser into the work folder and read back.
-#include "app/fixed_text.h"
-#include "app/utf.h"
+#include "base/fixed_text.h"
+#include "base/utf.h"
 #include "pdf/pdf_backend.h"
 #include "pdf/ppm_page_key.h"
 #include "pdf/ppm_reader.h"
 #include "pdf/tool_locator.h"
 #include "pdf/tool_paths.h"
-#include "pdf/tool_runner.h"
+#include "platform/tool_runner.h"
 #include "pdf/work_folder.h"
+#include "document/absolute_path.h"
 #include "platform/final_path.h"
-#include "platform/win32.h"
+#include "base/scoped_win.h"
 
 namespace orva {
 
@@ -31,9 +32,9 @@ Result<OwnedArray<OwnedString>> listPpmFiles(Allocator& allocator, std::string_v
                                                                                  : widePattern.error());
     GrowableArray<OwnedString> names(allocator);
     WIN32_FIND_DATAW entry;
-    HANDLE listing = FindFirstFileExW(wideChars(*widePattern), FindExInfoBasic, &entry, FindExSearchNameMatch,
-                                      nullptr, FIND_FIRST_EX_LARGE_FETCH);
-    if (listing == INVALID_HANDLE_VALUE) {
+    const FindHandle listing(FindFirstFileExW(wideChars(*widePattern), FindExInfoBasic, &entry, FindExSearchNameMatch,
+                                              nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (!listing) {
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES) return names.take();
         return fail(errorFromWin32(error));
@@ -49,9 +50,8 @@ Result<OwnedArray<OwnedString>> listPpmFiles(Allocator& allocator, std::string_v
             break;
         }
         if (listed = names.push(std::move(*utf8)); !listed) break;
-    } while (FindNextFileW(listing, &entry));
+    } while (FindNextFileW(listing.get(), &entry));
     const DWORD error = listed ? GetLastError() : ERROR_SUCCESS;
-    FindClose(listing);
     if (!listed) return fail(listed.error());
     if (error != ERROR_NO_MORE_FILES) return fail(errorFromWin32(error));
     return names.take();
@@ -99,6 +99,20 @@ Status renderPdfPage(Document& document, std::uint64_t index) {
     folder->remove();
     document.pages[index] = std::move(first);
     return {};
+}
+
+namespace {
+
+class PdfPageRenderer final : public PageRenderer {
+public:
+    Status renderPage(Document& document, std::uint64_t index) const override { return renderPdfPage(document, index); }
+};
+
+}  // namespace
+
+const PageRenderer& pdfPageRenderer() {
+    static const PdfPageRenderer renderer;
+    return renderer;
 }
 
 }  // namespace orva

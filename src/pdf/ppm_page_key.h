@@ -6,7 +6,7 @@
 #include <span>
 #include <string_view>
 
-#include "app/allocator.h"
+#include "base/allocator.h"
 
 namespace orva {
 

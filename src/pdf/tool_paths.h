@@ -5,7 +5,7 @@
 #include <optional>
 #include <string_view>
 
-#include "app/allocator.h"
+#include "base/allocator.h"
 
 namespace orva {
 

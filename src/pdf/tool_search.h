@@ -6,7 +6,7 @@
 #include <optional>
 #include <string_view>
 
-#include "app/allocator.h"
+#include "base/allocator.h"
 
 namespace orva {
 

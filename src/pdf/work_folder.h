@@ -7,14 +7,15 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/allocator.h"
+#include "base/allocator.h"
+#include "base/scoped_win.h"
 
 namespace orva {
 
 class WorkFolder {
 public:
-    WorkFolder(Allocator& allocator, OwnedString&& path, void* lock)
-        : allocator_(&allocator), path_(std::move(path)), lock_(lock) {}
+    WorkFolder(Allocator& allocator, OwnedString&& path, HeldMutex&& lock)
+        : allocator_(&allocator), path_(std::move(path)), lock_(std::move(lock)) {}
     WorkFolder(WorkFolder&& other) noexcept;
     WorkFolder& operator=(WorkFolder&&) = delete;
     WorkFolder(const WorkFolder&) = delete;
@@ -35,7 +36,7 @@ private:
     Allocator* allocator_;
     OwnedString path_;
     OwnedString runFolder_;
-    void* lock_;
+    HeldMutex lock_;
     bool removed_ = false;
 };
 

@@ -3,10 +3,10 @@
 #include <cstring>
 #include <utility>
 
-#include "app/fixed_text.h"
+#include "base/fixed_text.h"
 #include "pdf/tool_locator.h"
 #include "pdf/tool_paths.h"
-#include "pdf/unique_handle_win.h"
+#include "base/scoped_win.h"
 
 namespace orva {
 
@@ -169,7 +169,7 @@ Result<FILE_ID_INFO> folderIdentity(HANDLE folder) {
 // work folder itself comes and goes). A render that waits longer than
 // `waitMilliseconds` for its turn gives up with Timeout, so that another
 // program's hung tool does not hang this one.
-Result<UniqueHandle> lockFolder(HANDLE parent, std::uint32_t waitMilliseconds) {
+Result<HeldMutex> lockFolder(HANDLE parent, std::uint32_t waitMilliseconds) {
     auto identity = folderIdentity(parent);
     if (!identity) return fail(identity.error());
     wchar_t name[96] = L"Local\\OrvaReader.work.";
@@ -191,13 +191,7 @@ Result<UniqueHandle> lockFolder(HANDLE parent, std::uint32_t waitMilliseconds) {
     const DWORD waited = WaitForSingleObject(mutex.get(), waitMilliseconds);
     if (waited == WAIT_TIMEOUT) return fail(ErrorCode::Timeout);
     if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) return fail(errorFromWin32(GetLastError()));
-    return mutex;
-}
-
-void unlockFolder(void* lock) {
-    if (lock == nullptr) return;
-    ReleaseMutex(static_cast<HANDLE>(lock));
-    CloseHandle(static_cast<HANDLE>(lock));
+    return HeldMutex(mutex.release());
 }
 
 // "work" made inside the parent. True when it was made new; false when a
@@ -241,14 +235,14 @@ WorkFolder::WorkFolder(WorkFolder&& other) noexcept
     : allocator_(other.allocator_),
       path_(std::move(other.path_)),
       runFolder_(std::move(other.runFolder_)),
-      lock_(std::exchange(other.lock_, nullptr)),
+      lock_(std::move(other.lock_)),
       removed_(std::exchange(other.removed_, true)) {}
 
 void WorkFolder::remove() {
     if (removed_) return;
     removed_ = true;
     removeWorkFolder(*allocator_, path_.view());
-    unlockFolder(std::exchange(lock_, nullptr));
+    lock_.reset();
 }
 
 Result<WorkFolder> prepareWorkFolder(Allocator& allocator, std::uint32_t waitMilliseconds) {
@@ -273,7 +267,7 @@ Result<WorkFolder> prepareWorkFolder(Allocator& allocator, std::uint32_t waitMil
     auto lock = lockFolder(parentFolder.get(), waitMilliseconds);
     if (!lock) return fail(lock.error());
     // From here on the folder is removed again on every way out.
-    WorkFolder folder(allocator, std::move(*path), lock->release());
+    WorkFolder folder(allocator, std::move(*path), std::move(*lock));
     removeWorkFolder(allocator, folder.path());
     auto madeNew = makeWorkFolder(allocator, folder.path());
     if (!madeNew) return fail(madeNew.error());

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <span>
 
-#include "app/allocator.h"
-#include "app/error_code.h"
+#include "base/allocator.h"
+#include "base/error_code.h"
 
 namespace orva {
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <string_view>
 
-#include "app/allocator.h"
+#include "base/allocator.h"
 
 namespace orva {
 
@@ -9,8 +9,5 @@ namespace orva {
 // relative to the current directory, in UTF-8 without the "\\?\" prefix.
 // The failure is the file layer's (FileNotFound, AccessDenied, ...).
 Result<OwnedString> resolveFinalPath(Allocator& allocator, std::string_view path);
-
-// The path itself when it is absolute, else its final path.
-Result<OwnedString> makeAbsolutePath(Allocator& allocator, std::string_view path);
 
 }  // namespace orva

@@ -1,8 +1,7 @@
 #include "platform/final_path.h"
 
-#include "app/utf.h"
-#include "document/path_rules.h"
-#include "platform/win32.h"
+#include "base/utf.h"
+#include "base/scoped_win.h"
 
 namespace orva {
 
@@ -11,25 +10,16 @@ Result<OwnedString> resolveFinalPath(Allocator& allocator, std::string_view path
     if (!wide) return fail(wide.error() == ErrorCode::InvalidUtf8 ? ErrorCode::BadPathName : wide.error());
     // Opening with no access rights is enough to ask for the final name, and
     // a folder opens only with backup semantics.
-    HANDLE file = CreateFileW(wideChars(*wide), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return fail(errorFromWin32(GetLastError()));
-    DWORD units = GetFinalPathNameByHandleW(file, nullptr, 0, FILE_NAME_NORMALIZED);
-    if (units == 0) {
-        const DWORD error = GetLastError();
-        CloseHandle(file);
-        return fail(errorFromWin32(error));
-    }
+    const UniqueHandle file(CreateFileW(wideChars(*wide), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file) return fail(errorFromWin32(GetLastError()));
+    const DWORD units = GetFinalPathNameByHandleW(file.get(), nullptr, 0, FILE_NAME_NORMALIZED);
+    if (units == 0) return fail(errorFromWin32(GetLastError()));
     auto buffer = OwnedArray<char16_t>::createUninitialized(allocator, units);
-    if (!buffer) {
-        CloseHandle(file);
-        return fail(buffer.error());
-    }
+    if (!buffer) return fail(buffer.error());
     const DWORD written =
-        GetFinalPathNameByHandleW(file, reinterpret_cast<wchar_t*>(buffer->data()), units, FILE_NAME_NORMALIZED);
-    const DWORD error = GetLastError();
-    CloseHandle(file);
-    if (written == 0 || written >= units) return fail(errorFromWin32(error));
+        GetFinalPathNameByHandleW(file.get(), reinterpret_cast<wchar_t*>(buffer->data()), units, FILE_NAME_NORMALIZED);
+    if (written == 0 || written >= units) return fail(errorFromWin32(GetLastError()));
     std::u16string_view full(buffer->data(), written);
     // "\\?\C:\x" becomes "C:\x"; "\\?\UNC\server\share" becomes "\\server\share".
     if (full.starts_with(u"\\\\?\\UNC\\")) {
@@ -43,11 +33,6 @@ Result<OwnedString> resolveFinalPath(Allocator& allocator, std::string_view path
     }
     if (full.starts_with(u"\\\\?\\")) full.remove_prefix(4);
     return utf16ToUtf8(allocator, full);
-}
-
-Result<OwnedString> makeAbsolutePath(Allocator& allocator, std::string_view path) {
-    if (isAbsolutePath(path)) return OwnedString::copy(allocator, path);
-    return resolveFinalPath(allocator, path);
 }
 
 }  // namespace orva

@@ -3,7 +3,7 @@
 // open and print dialogs and the printer device. They pass through this seam
 // so tests can record them and answer for the person; everything else in the
 // shell talks to the system directly.
-#include "platform/win32.h"
+#include "base/win32.h"
 
 #include <commdlg.h>
 

@@ -2,8 +2,8 @@
 // The print preview window: one page as a sheet of paper, paged on its own.
 #include <cstdint>
 
-#include "app/app_state.h"
-#include "platform/win32.h"
+#include "print/print_state.h"
+#include "base/win32.h"
 
 namespace orva {
 
@@ -21,16 +21,16 @@ enum PreviewCommand : std::uint16_t {
 LRESULT CALLBACK previewWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The action of one menu command id; ids outside the menu do nothing.
-void previewCommand(AppState& state, std::uint16_t id);
+void previewCommand(PrintState& state, std::uint16_t id);
 
 // Captions `window` with the previewed page and the page count.
-void updatePreviewTitle(AppState& state, HWND window);
+void updatePreviewTitle(PrintState& state, HWND window);
 
 // WM_PAINT of the preview window.
-void paintPreview(AppState& state, HWND window);
+void paintPreview(PrintState& state, HWND window);
 
 // Everything the paint draws, onto any device context, for a client
 // rectangle `client`; tests paint into a bitmap through it.
-void paintPreviewClient(AppState& state, HDC dc, const RECT& client);
+void paintPreviewClient(PrintState& state, HDC dc, const RECT& client);
 
 }  // namespace orva

@@ -1,7 +1,9 @@
-#include "app/draw_page_image.h"
+#include "base/scoped_win.h"
 #include "document/page_request.h"
 #include "print/preview.h"
 #include "print/print_layout.h"
+#include "view/draw_page_image.h"
+#include "view/paint_gdi_win.h"
 
 namespace orva {
 
@@ -13,46 +15,24 @@ constexpr COLORREF kPaper = RGB(255, 255, 255);
 constexpr COLORREF kOutline = RGB(144, 144, 144);
 constexpr COLORREF kText = RGB(96, 96, 96);
 
-void fill(HDC dc, const RECT& area, COLORREF colour) {
-    HBRUSH brush = CreateSolidBrush(colour);
-    FillRect(dc, &area, brush);
-    DeleteObject(brush);
-}
-
-void outline(HDC dc, int left, int top, int right, int bottom) {
-    HPEN pen = CreatePen(PS_SOLID, 1, kOutline);
-    HGDIOBJ previous = SelectObject(dc, pen);
-    MoveToEx(dc, left, top, nullptr);
-    LineTo(dc, right, top);
-    LineTo(dc, right, bottom);
-    LineTo(dc, left, bottom);
-    LineTo(dc, left, top);
-    SelectObject(dc, previous);
-    DeleteObject(pen);
-}
-
 // Centred across the client area, 30 pixels below its middle.
 void drawNotice(HDC dc, const RECT& client, const char* text) {
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, kText);
-    RECT area = client;
-    area.top += 60;
-    DrawTextA(dc, text, -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    drawCentredText(dc, RECT{client.left, client.top + 60, client.right, client.bottom}, text, kText);
 }
 
 void drawSheet(HDC dc, const RECT& client, const PageImage& page) {
     const PreviewLayout layout =
         layoutPreview(client.right - client.left, client.bottom - client.top, page.width, page.height);
-    fill(dc, {layout.shadowLeft, layout.shadowTop, layout.shadowRight, layout.shadowBottom}, kShadow);
-    fill(dc, {layout.paperLeft, layout.paperTop, layout.paperRight, layout.paperBottom}, kPaper);
+    fillSolid(dc, {layout.shadowLeft, layout.shadowTop, layout.shadowRight, layout.shadowBottom}, kShadow);
+    fillSolid(dc, {layout.paperLeft, layout.paperTop, layout.paperRight, layout.paperBottom}, kPaper);
     drawPageImage(dc, layout.image.x, layout.image.y, layout.image.width, layout.image.height, page);
-    outline(dc, layout.paperLeft, layout.paperTop, layout.paperRight, layout.paperBottom);
+    traceRectangle(dc, Pen{1, kOutline}, layout.paperLeft, layout.paperTop, layout.paperRight, layout.paperBottom);
 }
 
 }  // namespace
 
-void paintPreviewClient(AppState& state, HDC dc, const RECT& client) {
-    fill(dc, client, kBackground);
+void paintPreviewClient(PrintState& state, HDC dc, const RECT& client) {
+    fillSolid(dc, client, kBackground);
     if (!state.documentLoaded) {
         drawNotice(dc, client, "No document loaded");
         return;
@@ -69,13 +49,11 @@ void paintPreviewClient(AppState& state, HDC dc, const RECT& client) {
     drawSheet(dc, client, state.document.pages[state.previewPage]);
 }
 
-void paintPreview(AppState& state, HWND window) {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(window, &paint);
+void paintPreview(PrintState& state, HWND window) {
+    const PaintDc dc(window);
     RECT client;
     GetClientRect(window, &client);
-    paintPreviewClient(state, dc, client);
-    EndPaint(window, &paint);
+    if (dc.get() != nullptr) paintPreviewClient(state, dc.get(), client);
 }
 
 }  // namespace orva

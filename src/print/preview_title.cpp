@@ -1,10 +1,10 @@
 #include "print/preview_title.h"
 
-#include "app/window_title.h"
+#include "view/window_title.h"
 
 namespace orva {
 
-FixedText<512> composePreviewTitle(const AppState& state) {
+FixedText<512> composePreviewTitle(const PrintState& state) {
     FixedText<512> title;
     title.append("Print Preview - ");
     if (state.documentLoaded) {

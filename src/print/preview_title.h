@@ -1,13 +1,13 @@
 #pragma once
 // The caption of the print preview window.
-#include "app/app_state.h"
-#include "app/fixed_text.h"
+#include "print/print_state.h"
+#include "base/fixed_text.h"
 
 namespace orva {
 
 // "Print Preview - Page n/c - OrvaReader", or "Print Preview - OrvaReader"
 // without a document; `fits()` is false when it overflows 512 bytes, and the
 // caption is then left as it is.
-FixedText<512> composePreviewTitle(const AppState& state);
+FixedText<512> composePreviewTitle(const PrintState& state);
 
 }  // namespace orva

@@ -1,7 +1,8 @@
 #include "print/preview.h"
 
-#include "app/messages.h"
+#include "view/messages.h"
 #include "document/page_request.h"
+#include "platform/window_kit.h"
 #include "print/preview_title.h"
 #include "print/print.h"
 
@@ -15,13 +16,13 @@ constexpr DWORD kPreviewStyle = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
 
 enum class Step { Previous, Next, First, Last };
 
-bool previewHasPages(const AppState& state) {
+bool previewHasPages(const PrintState& state) {
     return state.previewOpen && state.documentLoaded && state.document.pageCount() > 0;
 }
 
 // The preview keeps the target even when it cannot be loaded: the next
 // paint then shows "Loading page..." and tries again.
-void stepPreview(AppState& state, Step step) {
+void stepPreview(PrintState& state, Step step) {
     if (!previewHasPages(state)) return;
     const std::uint64_t lastPage = state.document.pageCount() - 1;
     std::uint64_t target = 0;
@@ -41,11 +42,11 @@ void stepPreview(AppState& state, Step step) {
     InvalidateRect(state.previewWindow, nullptr, TRUE);
 }
 
-void closePreview(AppState& state) {
+void closePreview(PrintState& state) {
     if (state.previewOpen) DestroyWindow(state.previewWindow);
 }
 
-void onKeyDown(AppState& state, WPARAM key) {
+void onKeyDown(PrintState& state, WPARAM key) {
     switch (key) {
         case VK_ESCAPE: closePreview(state); break;
         case VK_PRIOR:
@@ -61,38 +62,24 @@ void onKeyDown(AppState& state, WPARAM key) {
     }
 }
 
-void registerPreviewClass(AppState& state) {
-    WNDCLASSEXA windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.style = CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = previewWndProc;
-    windowClass.hInstance = state.instance;
-    windowClass.hIcon = LoadIconA(state.instance, MAKEINTRESOURCEA(1));
-    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kPreviewWindowClass;
-    RegisterClassExA(&windowClass);
+void registerPreviewClass(PrintState& state) {
+    registerProgramWindowClass(state.instance, kPreviewWindowClass, previewWndProc, false);
 }
 
 HMENU buildPreviewMenu() {
-    HMENU bar = CreateMenu();
-    HMENU file = CreatePopupMenu();
-    AppendMenuA(file, MF_STRING, PreviewPrint, "Print...\tCtrl+P");
-    AppendMenuA(file, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(file, MF_STRING, PreviewClose, "Close Preview\tEsc");
-    HMENU view = CreatePopupMenu();
-    AppendMenuA(view, MF_STRING, PreviewFirstPage, "First Page\tHome");
-    AppendMenuA(view, MF_STRING, PreviewPreviousPage, "Previous Page\tUp / PgUp");
-    AppendMenuA(view, MF_STRING, PreviewNextPage, "Next Page\tDown / PgDn");
-    AppendMenuA(view, MF_STRING, PreviewLastPage, "Last Page\tEnd");
-    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "File");
-    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(view), "View");
-    return bar;
+    return buildMenuBar({
+        {"File", {{PreviewPrint, "Print...\tCtrl+P"}, {}, {PreviewClose, "Close Preview\tEsc"}}},
+        {"View",
+         {{PreviewFirstPage, "First Page\tHome"},
+          {PreviewPreviousPage, "Previous Page\tUp / PgUp"},
+          {PreviewNextPage, "Next Page\tDown / PgDn"},
+          {PreviewLastPage, "Last Page\tEnd"}}},
+    });
 }
 
 }  // namespace
 
-void openPrintPreview(AppState& state) {
+void openPrintPreview(PrintState& state) {
     if (!state.documentLoaded) {
         showMessage(state, state.mainWindow, "No document to preview.", MB_ICONINFORMATION);
         return;
@@ -122,7 +109,7 @@ void openPrintPreview(AppState& state) {
     const int y = (GetSystemMetrics(SM_CYSCREEN) - kPreviewHeight) / 2;
     HMENU menu = buildPreviewMenu();
     HWND window = CreateWindowExA(WS_EX_APPWINDOW, kPreviewWindowClass, "Print Preview", kPreviewStyle, x, y,
-                                  kPreviewWidth, kPreviewHeight, state.mainWindow, menu, state.instance, nullptr);
+                                  kPreviewWidth, kPreviewHeight, state.mainWindow, menu, state.instance, &state);
     if (window == nullptr) {
         DestroyMenu(menu);
         showMessage(state, state.mainWindow, "Could not open print preview window.", MB_ICONERROR);
@@ -134,12 +121,12 @@ void openPrintPreview(AppState& state) {
     UpdateWindow(window);
 }
 
-void updatePreviewTitle(AppState& state, HWND window) {
+void updatePreviewTitle(PrintState& state, HWND window) {
     const FixedText<512> title = composePreviewTitle(state);
     if (title.fits()) SetWindowTextA(window, title.c_str());
 }
 
-void previewCommand(AppState& state, std::uint16_t id) {
+void previewCommand(PrintState& state, std::uint16_t id) {
     switch (id) {
         case PreviewPrint: printDocument(state); break;
         case PreviewClose: closePreview(state); break;
@@ -152,7 +139,14 @@ void previewCommand(AppState& state, std::uint16_t id) {
 }
 
 LRESULT CALLBACK previewWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    AppState& state = app();
+    // The state the window was made for travels with it from its creation.
+    if (message == WM_NCCREATE) {
+        const auto* creation = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
+    }
+    auto* owner = reinterpret_cast<PrintState*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (owner == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+    PrintState& state = *owner;
     switch (message) {
         case WM_DESTROY:
             state.previewWindow = nullptr;

@@ -1,12 +1,12 @@
 #pragma once
-#include "app/app_state.h"
+#include "print/print_state.h"
 
 namespace orva {
 
 // Prints the open document on a printer chosen in the print dialog.
-void printDocument(AppState& state);
+void printDocument(PrintState& state);
 
 // Opens the print preview for the current page, or brings it forward.
-void openPrintPreview(AppState& state);
+void openPrintPreview(PrintState& state);
 
 }  // namespace orva

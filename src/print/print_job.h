@@ -4,8 +4,8 @@
 // producing the page can be tried.
 #include <cstdint>
 
-#include "app/app_state.h"
-#include "platform/win32.h"
+#include "print/print_state.h"
+#include "base/win32.h"
 
 #include <commdlg.h>
 
@@ -21,6 +21,6 @@ UINT_PTR CALLBACK printDialogHook(HWND dialog, UINT message, WPARAM wParam, LPAR
 using PageLoader = Status (*)(Document& document, std::uint64_t index);
 
 // printDocument with `loadPage` in place of the page request.
-void printDocumentWith(AppState& state, PageLoader loadPage);
+void printDocumentWith(PrintState& state, PageLoader loadPage);
 
 }  // namespace orva

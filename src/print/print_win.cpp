@@ -1,7 +1,7 @@
 #include "print/print.h"
 
-#include "app/draw_page_image.h"
-#include "app/messages.h"
+#include "view/draw_page_image.h"
+#include "view/messages.h"
 #include "document/page_request.h"
 #include "platform/modal_ui.h"
 #include "print/print_job.h"
@@ -23,11 +23,11 @@ void releaseDialogMemory(PRINTDLGA& record) {
     record.hDevNames = nullptr;
 }
 
-void tellError(AppState& state, std::string_view text) { showMessage(state, state.mainWindow, text, MB_ICONERROR); }
+void tellError(PrintState& state, std::string_view text) { showMessage(state, state.mainWindow, text, MB_ICONERROR); }
 
 // Sends the pages first..last; null when every sheet went out, otherwise the
 // message for the user. Sheets spooled before a failure stay in the job.
-const char* printPages(AppState& state, HDC printer, PageRange range, PageLoader loadPage) {
+const char* printPages(PrintState& state, HDC printer, PageRange range, PageLoader loadPage) {
     const int usableWidth = usablePrintExtent(modalUi().getDeviceCaps(printer, HORZRES));
     const int usableHeight = usablePrintExtent(modalUi().getDeviceCaps(printer, VERTRES));
     if (range.first > range.last) return nullptr;
@@ -61,7 +61,7 @@ PRINTDLGA makePrintDialogRecord(std::uint64_t pageCount) {
 
 UINT_PTR CALLBACK printDialogHook(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG ? TRUE : FALSE; }
 
-void printDocumentWith(AppState& state, PageLoader loadPage) {
+void printDocumentWith(PrintState& state, PageLoader loadPage) {
     if (!state.documentLoaded) {
         showMessage(state, state.mainWindow, "No document to print.", MB_ICONINFORMATION);
         return;
@@ -100,6 +100,6 @@ void printDocumentWith(AppState& state, PageLoader loadPage) {
     modalUi().deleteDC(printer);
 }
 
-void printDocument(AppState& state) { printDocumentWith(state, ensurePageLoaded); }
+void printDocument(PrintState& state) { printDocumentWith(state, ensurePageLoaded); }
 
 }  // namespace orva

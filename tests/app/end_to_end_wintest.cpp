@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/win32.h"
+#include "base/win32.h"
 #include "support/fake_poppler_win.h"
 
 namespace {

@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "app/app_state.h"
 #include "app/main_window.h"
-#include "app/view.h"
+#include "view/view.h"
 #include "support/view_test_win.h"
 
 namespace orva::testing {

@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "app/app_state.h"
-#include "document/open_document.h"
+#include "app/open_document.h"
 #include "pdf/tool_locator.h"
 #include "support/fake_poppler_win.h"
 #include "support/main_window_fixture_win.h"

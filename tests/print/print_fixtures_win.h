@@ -7,8 +7,9 @@
 #include <cstring>
 #include <vector>
 
+#include "pdf/pdf_backend.h"
 #include "app/app_state.h"
-#include "platform/win32.h"
+#include "base/win32.h"
 #include "support/painted_bitmap_win.h"
 
 namespace orva::testing {
@@ -51,6 +52,7 @@ inline void installDocument(AppState& state, const std::vector<TestPage>& pageLi
     document.allocator = &allocator;
     document.dpi = 150;
     document.kind = kind;
+    if (kind == DocumentKind::Pdf) document.renderer = &pdfPageRenderer();
     auto pages = OwnedArray<PageImage>::create(allocator, pageList.size());
     ASSERT_TRUE(pages);
     document.pages = std::move(*pages);

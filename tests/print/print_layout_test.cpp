@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/app_state.h"
 #include "print/preview_title.h"
 #include "print/print_layout.h"
 

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "app/app_state.h"
 #include "app/main_window.h"
 #include "print/print.h"
 #include "print/print_job.h"

@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/allocator.h"
-#include "app/error_code.h"
+#include "base/allocator.h"
+#include "base/error_code.h"
 #include "document/page_request.h"
 #include "pdf/tool_locator.h"
 #include "support/test_document.h"

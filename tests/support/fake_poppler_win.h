@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32.h"
+#include "base/win32.h"
 #include "support/wide_text_win.h"
 
 namespace orva::testing {

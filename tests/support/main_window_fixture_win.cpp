@@ -1,10 +1,11 @@
+#include "app/app_state.h"
 #include "support/main_window_fixture_win.h"
 
 #include <algorithm>
 #include <iterator>
 
 #include "app/main_window.h"
-#include "app/paint.h"
+#include "view/paint.h"
 
 namespace orva::testing {
 

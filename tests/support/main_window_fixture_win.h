@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/app_state.h"
-#include "platform/win32.h"
+#include "base/win32.h"
 #include "support/painted_bitmap_win.h"
 #include "support/recording_ui_win.h"
 

@@ -1,7 +1,8 @@
 #pragma once
 // Builds container files in memory for tests, benchmarks and fuzz seeds: any
-// field can be set to a wrong value on purpose. Header-only so that every
-// test program can use it without linking anything.
+// field can be set to a wrong value on purpose. The layout is the program's
+// own (document/orva_format.h). Header-only so that every test program can
+// use it without linking anything.
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -9,6 +10,8 @@
 #include <span>
 #include <string>
 #include <vector>
+
+#include "document/orva_format.h"
 
 namespace orva::testing {
 
@@ -26,9 +29,9 @@ struct OrvaPageBytes {
 
 // Layout: header, title, index, then every page's data in page order.
 struct OrvaBytes {
-    std::string magic = "ORVA";
-    std::uint8_t version = 1;
-    std::uint8_t encoding = 0;
+    std::string magic{kOrvaMagic, 4};
+    std::uint8_t version = kOrvaVersion;
+    std::uint8_t encoding = kOrvaEncodingRaw;
     std::uint16_t dpi = 96;
     std::string title;
     std::optional<std::uint32_t> pageCount;
@@ -38,38 +41,38 @@ struct OrvaBytes {
     std::uint64_t reserved2 = 0;
     std::vector<OrvaPageBytes> pages;
 
-    std::uint64_t defaultIndexOffset() const { return 64 + title.size(); }
-    std::uint64_t firstDataOffset() const { return defaultIndexOffset() + 28 * pages.size(); }
+    std::uint64_t defaultIndexOffset() const { return kOrvaHeaderSize + title.size(); }
+    std::uint64_t firstDataOffset() const { return defaultIndexOffset() + kOrvaIndexEntrySize * pages.size(); }
 
     Bytes build() const {
-        Bytes out;
-        out.insert(out.end(), magic.begin(), magic.end());
-        out.resize(4, 0);
-        out.push_back(version);
-        out.push_back(encoding);
-        put(out, dpi, 2);
-        put(out, pageCount.value_or(static_cast<std::uint32_t>(pages.size())), 4);
-        put(out, titleLength.value_or(static_cast<std::uint32_t>(title.size())), 4);
-        put(out, indexOffset.value_or(defaultIndexOffset()), 8);
-        put(out, reserved1, 8);
-        put(out, reserved2, 8);
-        out.resize(64, 0);
+        OrvaHeader fields;
+        fields.version = version;
+        fields.encoding = encoding;
+        fields.dpi = dpi;
+        fields.pageCount = pageCount.value_or(static_cast<std::uint32_t>(pages.size()));
+        fields.titleLength = titleLength.value_or(static_cast<std::uint32_t>(title.size()));
+        fields.indexOffset = indexOffset.value_or(defaultIndexOffset());
+        fields.reserved1 = reserved1;
+        fields.reserved2 = reserved2;
+        Bytes out(kOrvaHeaderSize);
+        encodeOrvaHeader(fields, out.data());
+        // The magic as given, a wrong one or a short one included.
+        for (std::size_t i = 0; i < 4; ++i) out[orva_header::kMagic + i] = i < magic.size() ? magic[i] : 0;
         out.insert(out.end(), title.begin(), title.end());
         std::uint64_t offset = firstDataOffset();
         for (const OrvaPageBytes& page : pages) {
-            put(out, page.dataOffset.value_or(offset), 8);
-            put(out, page.dataLength.value_or(static_cast<std::uint32_t>(page.data.size())), 4);
-            put(out, page.width, 4);
-            put(out, page.height, 4);
-            put(out, page.reserved, 8);
+            const std::size_t at = out.size();
+            out.resize(at + kOrvaIndexEntrySize);
+            encodeOrvaIndexEntry({page.dataOffset.value_or(offset),
+                                  page.dataLength.value_or(static_cast<std::uint32_t>(page.data.size())), page.width,
+                                  page.height},
+                                 out.data() + at);
+            // The entry's reserve, which the reader reads past.
+            storeLittle<8>(out.data() + at + orva_entry::kHeight + 4, page.reserved);
             offset += page.data.size();
         }
         for (const OrvaPageBytes& page : pages) out.insert(out.end(), page.data.begin(), page.data.end());
         return out;
-    }
-
-    static void put(Bytes& out, std::uint64_t value, int bytes) {
-        for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
     }
 };
 
@@ -82,11 +85,11 @@ inline void appendRun(Bytes& out, std::uint8_t count, Pixel p) { out.insert(out.
 inline void appendLiteral(Bytes& out, std::span<const std::uint8_t> pixelBytes) {
     const std::size_t at = out.size();
     out.resize(at + 2 + pixelBytes.size());
-    out[at] = 0;
+    out[at] = kOrvaRleMarker;
     out[at + 1] = static_cast<std::uint8_t>(pixelBytes.size() / 3);
     if (!pixelBytes.empty()) std::memcpy(out.data() + at + 2, pixelBytes.data(), pixelBytes.size());
 }
-inline void appendEnd(Bytes& out) { out.insert(out.end(), {0, 0}); }
+inline void appendEnd(Bytes& out) { out.insert(out.end(), {kOrvaRleMarker, 0}); }
 
 // Pixel bytes that differ from pixel to pixel and page to page.
 inline Bytes patternPixels(std::uint32_t width, std::uint32_t height, std::uint32_t seed = 1) {

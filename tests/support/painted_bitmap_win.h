@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "platform/win32.h"
+#include "base/win32.h"
 
 namespace orva::testing {
 

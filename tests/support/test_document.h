@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "document/document.h"
+#include "pdf/pdf_backend.h"
 
 namespace orva::testing {
 
@@ -69,7 +70,8 @@ inline Document makeDocument(Allocator& allocator, std::vector<PageImage> pages,
     return document;
 }
 
-// A PDF as opening leaves it before any page is rendered: every slot empty.
+// A PDF as opening leaves it before any page is rendered: every slot empty,
+// the PDF backend rendering them on request.
 inline Document unrenderedPdf(Allocator& allocator, std::string_view path, std::uint32_t pages) {
     Document document;
     document.path = OwnedString::copy(allocator, path).value();
@@ -78,6 +80,7 @@ inline Document unrenderedPdf(Allocator& allocator, std::string_view path, std::
     document.dpi = 150;
     document.allocator = &allocator;
     document.kind = DocumentKind::Pdf;
+    document.renderer = &pdfPageRenderer();
     return document;
 }
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32.h"
+#include "base/win32.h"
 
 namespace orva::testing {
 

@@ -1,7 +1,8 @@
+#include "app/app_state.h"
 #include "support/view_test_win.h"
 
-#include "app/messages.h"
-#include "app/view.h"
+#include "view/messages.h"
+#include "view/view.h"
 
 namespace orva::testing {
 

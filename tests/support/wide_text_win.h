@@ -3,7 +3,7 @@
 // programs, which do not go through the program's allocator.
 #include <string>
 
-#include "platform/win32.h"
+#include "base/win32.h"
 
 namespace orva::testing {
 

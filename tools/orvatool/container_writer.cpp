@@ -5,14 +5,6 @@
 
 namespace orvatool {
 
-namespace {
-
-void put(std::vector<std::uint8_t>& out, std::size_t at, std::uint64_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
-}  // namespace
-
 std::expected<std::vector<std::uint8_t>, std::string> buildContainer(const PackOptions& options,
                                                                       const std::vector<Image>& pages) {
     if (pages.empty()) return std::unexpected("a document needs at least one page");
@@ -21,13 +13,13 @@ std::expected<std::vector<std::uint8_t>, std::string> buildContainer(const PackO
 
     const std::size_t indexOffset = orva::kOrvaHeaderSize + options.title.size();
     std::vector<std::uint8_t> out(indexOffset + orva::kOrvaIndexEntrySize * pages.size(), 0);
-    std::copy(std::begin("ORVA"), std::begin("ORVA") + 4, out.begin());
-    out[4] = 1;
-    out[5] = options.runLength ? orva::kOrvaEncodingRle : 0;
-    put(out, 6, options.dpi, 2);
-    put(out, 8, pages.size(), 4);
-    put(out, 12, options.title.size(), 4);
-    put(out, 16, indexOffset, 8);
+    orva::OrvaHeader header;
+    header.encoding = options.runLength ? orva::kOrvaEncodingRle : orva::kOrvaEncodingRaw;
+    header.dpi = options.dpi;
+    header.pageCount = static_cast<std::uint32_t>(pages.size());
+    header.titleLength = static_cast<std::uint32_t>(options.title.size());
+    header.indexOffset = indexOffset;
+    orva::encodeOrvaHeader(header, out.data());
     std::copy(options.title.begin(), options.title.end(), out.begin() + orva::kOrvaHeaderSize);
 
     for (std::size_t n = 0; n < pages.size(); ++n) {
@@ -38,10 +30,8 @@ std::expected<std::vector<std::uint8_t>, std::string> buildContainer(const PackO
         if (data.empty()) return std::unexpected(which + "an empty page can only be stored run-length encoded");
         if (data.size() > 0xFFFFFFFFu) return std::unexpected(which + "data longer than 4 GiB");
         const std::size_t entry = indexOffset + orva::kOrvaIndexEntrySize * n;
-        put(out, entry, out.size(), 8);
-        put(out, entry + 8, data.size(), 4);
-        put(out, entry + 12, page.width, 4);
-        put(out, entry + 16, page.height, 4);
+        orva::encodeOrvaIndexEntry({out.size(), static_cast<std::uint32_t>(data.size()), page.width, page.height},
+                                   out.data() + entry);
         out.insert(out.end(), data.begin(), data.end());
     }
     return out;

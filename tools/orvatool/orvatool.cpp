@@ -29,12 +29,6 @@ int usageError(std::ostream& err, const std::string& message) {
     return 2;
 }
 
-std::uint64_t load(const std::uint8_t* p, int bytes) {
-    std::uint64_t value = 0;
-    for (int i = bytes - 1; i >= 0; --i) value = value << 8 | p[i];
-    return value;
-}
-
 int pack(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     PackOptions options;
     std::string output;
@@ -102,8 +96,8 @@ class OnePageView final : public orva::ByteSource {
 public:
     OnePageView(std::span<const std::uint8_t> file, std::uint64_t entryOffset) : file_(file) {
         std::memcpy(header_, file.data(), orva::kOrvaHeaderSize);
-        for (int i = 0; i < 4; ++i) header_[8 + i] = i == 0 ? 1 : 0;
-        for (int i = 0; i < 8; ++i) header_[16 + i] = static_cast<std::uint8_t>(entryOffset >> (8 * i));
+        orva::storeLittle<4>(header_ + orva::orva_header::kPageCount, 1u);
+        orva::storeLittle<8>(header_ + orva::orva_header::kIndexOffset, entryOffset);
     }
     orva::Result<std::size_t> read(std::span<std::uint8_t> destination) override {
         std::size_t done = 0;
@@ -147,12 +141,14 @@ int info(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     out << path << ": " << bytes.size() << " bytes\n";
     if (bytes.size() >= orva::kOrvaHeaderSize) {
         const std::uint8_t* h = bytes.data();
-        const std::uint32_t titleLength = static_cast<std::uint32_t>(load(h + 12, 4));
-        out << "  magic \"" << printable({reinterpret_cast<const char*>(h), 4}) << "\", version " << int{h[4]}
-            << ", encoding " << int{h[5]} << (h[5] == orva::kOrvaEncodingRle ? " (run-length)" : " (raw)")
-            << ", dpi " << load(h + 6, 2) << "\n";
-        out << "  pages " << load(h + 8, 4) << ", index at " << load(h + 16, 8) << ", reserved1 " << load(h + 24, 8)
-            << ", reserved2 " << load(h + 32, 8) << "\n";
+        const orva::OrvaHeader header = orva::decodeOrvaHeader(h);
+        const std::uint32_t titleLength = header.titleLength;
+        out << "  magic \"" << printable({reinterpret_cast<const char*>(h), 4}) << "\", version " << int{header.version}
+            << ", encoding " << int{header.encoding}
+            << (header.encoding == orva::kOrvaEncodingRle ? " (run-length)" : " (raw)") << ", dpi " << header.dpi
+            << "\n";
+        out << "  pages " << header.pageCount << ", index at " << header.indexOffset << ", reserved1 "
+            << header.reserved1 << ", reserved2 " << header.reserved2 << "\n";
         out << "  title (" << titleLength << " bytes)";
         if (titleLength <= bytes.size() - orva::kOrvaHeaderSize) {
             out << " \"" << printable({reinterpret_cast<const char*>(h) + orva::kOrvaHeaderSize, titleLength}) << "\"";
@@ -166,8 +162,9 @@ int info(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
                                           whole.error() != orva::ErrorCode::UnsupportedVersion &&
                                           whole.error() != orva::ErrorCode::NoPages && bytes.size() >= orva::kOrvaHeaderSize);
     if (headerReadable) {
-        const std::uint64_t pageCount = load(bytes.data() + 8, 4);
-        const std::uint64_t indexOffset = load(bytes.data() + 16, 8);
+        const orva::OrvaHeader header = orva::decodeOrvaHeader(bytes.data());
+        const std::uint64_t pageCount = header.pageCount;
+        const std::uint64_t indexOffset = header.indexOffset;
         out << "  page   data offset   data length      width     height  check\n";
         for (std::uint64_t n = 0; n < pageCount; ++n) {
             const std::uint64_t entry = indexOffset + n * orva::kOrvaIndexEntrySize;
@@ -175,16 +172,15 @@ int info(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
                 out << "  (the index ends at page " << n << ": the file is cut short)\n";
                 break;
             }
-            const std::uint8_t* e = bytes.data() + entry;
+            const orva::OrvaIndexEntry e = orva::decodeOrvaIndexEntry(bytes.data() + entry);
             OnePageView view(bytes, entry);
             orva::Allocator pageAllocator;
             const auto page = orva::readOrva(view, pageAllocator);
             char line[128];
             std::snprintf(line, sizeof line, "  %4llu  %12llu  %12llu  %9llu  %9llu  ",
-                          static_cast<unsigned long long>(n + 1), static_cast<unsigned long long>(load(e, 8)),
-                          static_cast<unsigned long long>(load(e + 8, 4)),
-                          static_cast<unsigned long long>(load(e + 12, 4)),
-                          static_cast<unsigned long long>(load(e + 16, 4)));
+                          static_cast<unsigned long long>(n + 1), static_cast<unsigned long long>(e.dataOffset),
+                          static_cast<unsigned long long>(e.dataLength), static_cast<unsigned long long>(e.width),
+                          static_cast<unsigned long long>(e.height));
             out << line << (page ? std::string("ok") : std::string(orva::errorName(page.error()))) << "\n";
         }
     }

@@ -3,11 +3,13 @@
 #include <cstring>
 #include <deque>
 
+#include "document/orva_format.h"
+
 namespace orvatool {
 
 namespace {
 
-constexpr std::size_t kMaxCount = 255;
+constexpr std::size_t kMaxCount = orva::kOrvaRleLongest;
 constexpr std::uint64_t kRunCost = 4;
 constexpr std::uint64_t kLiteralHeader = 2;
 
@@ -29,7 +31,8 @@ bool samePixel(const std::uint8_t* a, const std::uint8_t* b) { return std::memcm
 std::vector<std::uint8_t> encodeRle(std::span<const std::uint8_t> bgr) {
     const std::size_t n = bgr.size() / 3;
     std::vector<std::uint8_t> out;
-    if (n == 0) return {0, 0};
+    // A page without pixels is the end token alone.
+    if (n == 0) return {orva::kOrvaRleMarker, 0};
 
     std::vector<std::uint64_t> cost(n + 1, 0);
     std::vector<std::uint8_t> length(n + 1, 0);  // pixels of the last token
@@ -71,7 +74,7 @@ std::vector<std::uint8_t> encodeRle(std::span<const std::uint8_t> bgr) {
             out.push_back(static_cast<std::uint8_t>(count));
             out.insert(out.end(), first, first + 3);
         } else {
-            out.push_back(0);
+            out.push_back(orva::kOrvaRleMarker);
             out.push_back(static_cast<std::uint8_t>(count));
             out.insert(out.end(), first, first + 3 * count);
         }

@@ -1,0 +1,99 @@
+#include "app/open_document.h"
+
+#include "view/messages.h"
+#include "view/view.h"
+#include "view/window_title.h"
+#include "document/orva_reader.h"
+#include "document/page_request.h"
+#include "document/path_rules.h"
+#include "pdf/pdf_backend.h"
+#include "document/absolute_path.h"
+#include "platform/final_path.h"
+#include "base/win32.h"
+
+namespace orva {
+
+namespace {
+
+Result<Document> loadOrva(Allocator& allocator, OwnedString&& path) {
+    auto contents = readOrvaFile(allocator, path.view());
+    if (!contents) return fail(contents.error());
+    Document document;
+    document.title = std::move(contents->title);
+    document.indexOffset = contents->indexOffset;
+    document.reserved1 = contents->reserved1;
+    document.reserved2 = contents->reserved2;
+    document.headerPageCount = contents->pageCount;
+    document.dpi = contents->dpi;
+    document.encoding = contents->encoding;
+    document.pages = std::move(contents->pages);
+    document.path = std::move(path);
+    document.allocator = &allocator;
+    document.kind = DocumentKind::Orva;
+    return document;
+}
+
+Result<Document> loadPdf(Allocator& allocator, OwnedString&& path) {
+    auto count = queryPdfPageCount(allocator, path.view());
+    if (!count) return fail(count.error());
+    Document document;
+    auto title = OwnedString::copy(allocator, pathStem(path.view()));
+    if (!title) return fail(title.error());
+    auto pages = OwnedArray<PageImage>::create(allocator, *count);
+    if (!pages) return fail(pages.error());
+    document.title = std::move(*title);
+    document.headerPageCount = *count;
+    document.dpi = 150;
+    document.pages = std::move(*pages);
+    document.path = std::move(path);
+    document.allocator = &allocator;
+    document.kind = DocumentKind::Pdf;
+    document.renderer = &pdfPageRenderer();
+    // A PDF is accepted only when its first page renders.
+    if (auto first = ensurePageLoaded(document, 0); !first) return fail(first.error());
+    return document;
+}
+
+Result<Document> loadDocument(Allocator& allocator, std::string_view path) {
+    auto absolute = makeAbsolutePath(allocator, trimPath(path));
+    if (!absolute) return fail(absolute.error());
+    const auto kind = documentKindFor(absolute->view());
+    if (!kind) return fail(ErrorCode::UnsupportedFormat);
+    if (*kind == DocumentKind::Orva) return loadOrva(allocator, std::move(*absolute));
+    return loadPdf(allocator, std::move(*absolute));
+}
+
+void resetViewForNewDocument(AppState& state) {
+    if (ensurePageLoaded(state.document, 0) && state.document.pages[0].present) {
+        fitWidthZoom(state, state.document.pages[0]);
+        updateScrollBars(state);
+    }
+    state.sidebarScroll = 0;
+    updateWindowTitle(state);
+    updateScrollBars(state);
+    clampSidebarScroll(state);
+    revealCurrentThumbnail(state);
+    invalidateMainWindow(state, true);
+}
+
+}  // namespace
+
+void openDocument(AppState& state, std::string_view path) {
+    SetWindowTextA(state.mainWindow, kLoadingTitle.data());
+    UpdateWindow(state.mainWindow);
+    closeDocument(state);
+
+    auto document = loadDocument(*state.allocator, path);
+    if (!document) {
+        showOpenError(state, path, document.error());
+        updateWindowTitle(state);
+        return;
+    }
+    state.document = std::move(*document);
+    state.documentLoaded = true;
+    state.currentPage = 0;
+    state.fitMode = FitMode::FitWidth;
+    resetViewForNewDocument(state);
+}
+
+}  // namespace orva

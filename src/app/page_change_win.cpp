@@ -1,0 +1,33 @@
+// The page change: the main view moves to another page, renders it (and its
+// neighbours, so that paging on is quick) and shows it.
+#include "app/page_change.h"
+
+#include "document/page_request.h"
+#include "view/messages.h"
+#include "view/view.h"
+#include "view/view_geometry.h"
+
+namespace orva {
+
+void goToPage(AppState& state, std::uint64_t index) {
+    // An open document has at least one page; the check keeps the last-page
+    // arithmetic sound whatever the record holds.
+    if (!state.documentLoaded || state.document.pageCount() == 0) return;
+    Document& document = state.document;
+    state.currentPage = pageChangeTarget(index, document.pageCount());
+    state.scrollX = 0;
+    state.scrollY = 0;
+    if (!ensurePageLoaded(document, state.currentPage)) {
+        // Whatever went wrong, the user is told the page could not be rendered.
+        showOpenError(state, document.path.view(), ErrorCode::PdftoppmFailed);
+        return;
+    }
+    if (state.currentPage > 0) (void)ensurePageLoaded(document, state.currentPage - 1);
+    if (state.currentPage + 1 < document.pageCount()) (void)ensurePageLoaded(document, state.currentPage + 1);
+    updateWindowTitle(state);
+    updateScrollBars(state);
+    revealCurrentThumbnail(state);
+    invalidateMainWindow(state, true);
+}
+
+}  // namespace orva

@@ -1,0 +1,33 @@
+#pragma once
+// Runs one external tool as a hidden child process and hands back what it
+// wrote and how it ended. Synchronous: returns once the child has ended.
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "base/allocator.h"
+#include "platform/environment_map.h"
+
+namespace orva {
+
+struct ToolRunResult {
+    ByteBuffer standardOutput;  // empty unless captured
+    ByteBuffer standardError;   // always collected
+    std::uint32_t exitCode = 0;
+};
+
+// What becomes of the child's standard error: collected whole, or read as it
+// arrives and dropped, in a fixed amount of memory however much is written.
+enum class StandardError { Collect, Drain };
+
+// arguments[0] is the program, started exactly as named (no search), and also
+// argument zero of its command line. Without an environment the child
+// inherits the program's own. A non-zero exit code is a normal result.
+// OutOfMemory (also for text that is not UTF-8), SpawnFailed, WaitFailed.
+// A child that crashes ends there and then, with the exception's code as its
+// exit code; one still running when the program ends is ended with it.
+Result<ToolRunResult> runTool(Allocator& allocator, std::span<const std::string_view> arguments,
+                              std::string_view workingDirectory, const EnvironmentMap* environment,
+                              bool captureStdout, StandardError standardError = StandardError::Collect);
+
+}  // namespace orva

@@ -1,0 +1,177 @@
+#include "platform/tool_runner.h"
+
+#include "platform/tool_command_line.h"
+#include "base/scoped_win.h"
+
+namespace orva {
+
+namespace {
+
+constexpr DWORD kChunk = 4096;
+// A stream nobody reads is drained in larger gulps: fewer calls per megabyte.
+constexpr DWORD kDrainChunk = 64 * 1024;
+constexpr DWORD kCreationFlags = CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT;  // 0x08000400
+// A tool that crashes ends at once rather than waiting on an error dialog or
+// a debugger: the child inherits this error mode, and its job kills it on an
+// unhandled exception. The job also ends the tool when the program itself is
+// ended before the tool is.
+constexpr UINT kChildErrorMode = SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX;
+constexpr DWORD kJobLimits = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_DIE_ON_UNHANDLED_EXCEPTION;
+
+// Reads one of the child's streams to its end. Once memory runs out, or when
+// the stream is not wanted, it is still drained, into a scratch buffer, so
+// that the child never blocks on a full pipe; what it writes is dropped.
+struct StreamCollector {
+    Allocator* allocator;
+    HANDLE pipe;
+    ByteBuilder bytes;
+    bool keep = true;
+    bool outOfMemory = false;
+
+    void run() {
+        if (!keep) return drain();
+        std::uint8_t scratch[kChunk];
+        for (;;) {
+            std::uint8_t* target = scratch;
+            if (!outOfMemory) {
+                if (auto space = bytes.appendSpace(kChunk)) {
+                    target = *space;
+                } else {
+                    outOfMemory = true;
+                }
+            }
+            DWORD got = 0;
+            // A failing read (the child closed its end) is the end of the stream.
+            if (!ReadFile(pipe, target, kChunk, &got, nullptr) || got == 0) return;
+            if (target != scratch) bytes.commit(got);
+        }
+    }
+
+    // Into a block of the heap, not the stack: the collecting thread has a
+    // small one. Without that block it drains in small gulps instead.
+    void drain() {
+        std::uint8_t small[kChunk];
+        auto large = ByteBuffer::createUninitialized(*allocator, kDrainChunk);
+        std::uint8_t* scratch = large ? large->data() : small;
+        const DWORD size = large ? kDrainChunk : kChunk;
+        DWORD got = 0;
+        while (ReadFile(pipe, scratch, size, &got, nullptr) && got != 0) {
+        }
+    }
+};
+
+DWORD WINAPI collectInBackground(void* collector) {
+    static_cast<StreamCollector*>(collector)->run();
+    return 0;
+}
+
+// An anonymous pipe whose write end the child inherits and whose read end it
+// does not.
+bool createChildPipe(UniqueHandle& readEnd, UniqueHandle& writeEnd) {
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    HANDLE read = nullptr;
+    HANDLE write = nullptr;
+    if (!CreatePipe(&read, &write, &inheritable, 0)) return false;
+    readEnd = UniqueHandle(read);
+    writeEnd = UniqueHandle(write);
+    return SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0) != 0;
+}
+
+// A job that holds the child; none where the system will not make one (the
+// child then runs as it would without).
+UniqueHandle makeChildJob() {
+    UniqueHandle job(CreateJobObjectW(nullptr, nullptr));
+    if (!job) return job;
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = kJobLimits;
+    if (!SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+        job.reset();
+    }
+    return job;
+}
+
+}  // namespace
+
+Result<ToolRunResult> runTool(Allocator& allocator, std::span<const std::string_view> arguments,
+                              std::string_view workingDirectory, const EnvironmentMap* environment,
+                              bool captureStdout, StandardError standardError) {
+    if (arguments.empty()) return fail(ErrorCode::SpawnFailed);
+    auto commandLine = buildToolCommandLine(allocator, arguments);
+    if (!commandLine) return fail(ErrorCode::OutOfMemory);
+    auto wideCommandLine = toWide(allocator, commandLine->view());
+    auto wideDirectory = toWide(allocator, workingDirectory);
+    auto wideProgram = toWide(allocator, arguments[0]);
+    if (!wideCommandLine || !wideDirectory || !wideProgram) return fail(ErrorCode::OutOfMemory);
+    commandLine->reset();
+    OwnedArray<char16_t> environmentBlock;
+    if (environment != nullptr) {
+        auto block = buildEnvironmentBlock(allocator, *environment);
+        if (!block) return fail(ErrorCode::SpawnFailed);
+        environmentBlock = std::move(*block);
+    }
+
+    UniqueHandle errorRead, errorWrite, outputRead, outputWrite;
+    if (!createChildPipe(errorRead, errorWrite)) return fail(ErrorCode::SpawnFailed);
+    if (captureStdout && !createChildPipe(outputRead, outputWrite)) return fail(ErrorCode::SpawnFailed);
+
+    StreamCollector errors{&allocator, errorRead.get(), ByteBuilder(allocator),
+                           standardError == StandardError::Collect};
+    StreamCollector output{&allocator, outputRead.get(), ByteBuilder(allocator)};
+    // With both streams piped, standard error is drained on a thread of its
+    // own while this one drains standard output: a child that fills either
+    // pipe never waits for the other to be read. The thread starts before the
+    // child, so that failing to make it leaves nothing running.
+    UniqueHandle errorThread;
+    if (captureStdout) {
+        errorThread = UniqueHandle(
+            CreateThread(nullptr, 64 * 1024, collectInBackground, &errors, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
+        if (!errorThread) return fail(ErrorCode::SpawnFailed);
+    }
+    const auto joinErrorThread = [&] {
+        if (errorThread) WaitForSingleObject(errorThread.get(), INFINITE);
+    };
+
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = captureStdout ? outputWrite.get() : GetStdHandle(STD_OUTPUT_HANDLE);
+    startup.hStdError = errorWrite.get();
+    PROCESS_INFORMATION process{};
+    // Started suspended, so that it runs nothing before it is in its job.
+    const UniqueHandle job = makeChildJob();
+    const UINT ownErrorMode = SetErrorMode(kChildErrorMode);
+    const BOOL started = CreateProcessW(
+        wideChars(*wideProgram), reinterpret_cast<wchar_t*>(wideCommandLine->data()), nullptr, nullptr, TRUE,
+        kCreationFlags | (job ? CREATE_SUSPENDED : 0), environmentBlock.empty() ? nullptr : environmentBlock.data(),
+        wideChars(*wideDirectory), &startup, &process);
+    SetErrorMode(ownErrorMode);
+    // The child holds its own copies now; ours would keep the streams open.
+    errorWrite.reset();
+    outputWrite.reset();
+    if (!started) {
+        joinErrorThread();
+        return fail(ErrorCode::SpawnFailed);
+    }
+    UniqueHandle processHandle(process.hProcess);
+    UniqueHandle threadHandle(process.hThread);
+    if (job) {
+        AssignProcessToJobObject(job.get(), processHandle.get());
+        ResumeThread(threadHandle.get());
+    }
+
+    (captureStdout ? output : errors).run();
+    joinErrorThread();
+    WaitForSingleObject(processHandle.get(), INFINITE);
+    DWORD exitCode = 0;
+    if (!GetExitCodeProcess(processHandle.get(), &exitCode)) return fail(ErrorCode::WaitFailed);
+    if (errors.outOfMemory || output.outOfMemory) return fail(ErrorCode::OutOfMemory);
+    ToolRunResult result;
+    result.standardOutput = output.bytes.take();
+    result.standardError = errors.bytes.take();
+    result.exitCode = exitCode;
+    return result;
+}
+
+}  // namespace orva

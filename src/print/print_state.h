@@ -1,0 +1,17 @@
+#pragma once
+// The viewer with the print preview's own state: the page it shows and its
+// window, which lives beside the main window and pages on its own.
+#include <cstdint>
+
+#include "view/viewer.h"
+
+namespace orva {
+
+struct PrintState : Viewer {
+    std::uint64_t previewPage = 0;
+    WindowHandle previewWindow = nullptr;
+    bool previewOpen = false;
+    bool previewClassRegistered = false;
+};
+
+}  // namespace orva

@@ -1,0 +1,14 @@
+#pragma once
+// The thumbnail strip along the left edge of the main window.
+#include "view/viewer.h"
+#include "view/view_geometry.h"
+#include "base/win32.h"
+
+namespace orva {
+
+// The strip's background and border and a framed, labelled thumbnail for
+// every page that reaches into it. Only images already in the document are
+// shown: a thumbnail never asks for its page.
+void paintSidebar(const Viewer& state, HDC dc, const ClientArea& client);
+
+}  // namespace orva

@@ -1,0 +1,11 @@
+#include "view/viewer.h"
+
+namespace orva {
+
+void closeDocument(Viewer& viewer) {
+    if (viewer.documentLoaded) releaseDocument(viewer.document);
+    viewer.document = Document{};
+    viewer.documentLoaded = false;
+}
+
+}  // namespace orva

@@ -1,0 +1,41 @@
+#pragma once
+// What the view works on: the main window, the one open document and how it
+// is shown (page, zoom, scroll positions, the thumbnail strip). The print
+// layer extends this record with the preview's state, and the application
+// with the rest of its own; every operation takes the smallest part it needs.
+// Window handles are declared the way the system declares them, so this
+// header stays free of the system's headers.
+#include <cstdint>
+
+#include "base/allocator.h"
+#include "document/document.h"
+
+struct HWND__;
+struct HINSTANCE__;
+
+namespace orva {
+
+using WindowHandle = HWND__*;
+using InstanceHandle = HINSTANCE__*;
+
+// The last sizing command.
+enum class FitMode : std::uint8_t { None = 0, FitWidth = 1, ActualSize = 2 };
+
+struct Viewer {
+    WindowHandle mainWindow = nullptr;
+    Document document;
+    bool documentLoaded = false;
+    std::uint64_t currentPage = 0;
+    Allocator* allocator = nullptr;
+    float zoom = 0.0f;
+    std::int32_t scrollX = 0;
+    std::int32_t scrollY = 0;
+    std::int32_t sidebarScroll = 0;
+    FitMode fitMode = FitMode::None;
+    InstanceHandle instance = nullptr;
+};
+
+// Closes the open document, if any, and clears `documentLoaded` with it.
+void closeDocument(Viewer& viewer);
+
+}  // namespace orva
