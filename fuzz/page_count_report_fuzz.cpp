@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "app/allocator.h"
+#include "base/allocator.h"
 #include "pdf/page_count_report.h"
 
 namespace {
