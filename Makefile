@@ -1,13 +1,14 @@
 # make run [DOC=path]   build the viewer and open DOC (default: the bundled sample)
 # make test             build everything and run every test
 # make bench            build and run the benchmarks (native and under Wine)
+# make soak             a long run of real viewers under Wine (not part of make test)
 BUILD ?= build
 JOBS ?= $(shell nproc)
 NATIVE := $(BUILD)/native
 WIN := $(BUILD)/win
 SAMPLE := $(NATIVE)/samples/sample.orva
 
-.PHONY: run test bench setup native win clean
+.PHONY: run test bench soak setup native win clean
 
 setup:
 	@scripts/setup
@@ -32,6 +33,9 @@ bench: setup
 	@cmake -S . -B $(BUILD)/bench-win -DORVA_BENCH=ON -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 	@cmake --build $(BUILD)/bench-win -j $(JOBS)
 	@scripts/run-benchmarks $(BUILD)
+
+soak: native win
+	@scripts/soak $(BUILD)
 
 clean:
 	rm -rf $(BUILD)
