@@ -29,8 +29,6 @@
 //
 // One tab-separated row a viewer is appended to FILE; the exit status is 0
 // when every viewer's row passed.
-#include <winternl.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cstdarg>
@@ -47,10 +45,9 @@
 
 #include "app/main_window.h"
 #include "platform/win32.h"
+#include "support/process_measure_win.h"
 #include "support/soak_rules.h"
 #include "support/wide_text_win.h"
-
-#include <psapi.h>
 
 using orva::testing::narrow;
 using orva::testing::widen;
@@ -71,7 +68,7 @@ void say(const char* format, ...) {
 
 // ---- Options ---------------------------------------------------------------
 
-struct ViewerSpec {
+struct ViewerSetup {
     std::string label;
     std::wstring temp;
 };
@@ -81,7 +78,7 @@ struct Options {
     std::wstring doc;
     std::wstring refDir;
     std::uint64_t steps = 200;
-    std::vector<ViewerSpec> viewers;
+    std::vector<ViewerSetup> viewers;
     std::wstring tmp;
     bool onward = false;
     std::string mode = "plain";
@@ -232,94 +229,9 @@ std::string windowText(HWND window) {
 
 // ---- Measuring another process --------------------------------------------
 
-using QueryProcess = NTSTATUS(NTAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
-using QuerySystem = NTSTATUS(NTAPI*)(ULONG, PVOID, ULONG, PULONG);
-
-template <class F>
-F ntdll(const char* name) {
-    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll"), name)));
-}
-
-// Committed private memory: the sum of the process's committed regions of
-// private type, what Windows calls its private bytes.
-std::uint64_t privateBytes(HANDLE process) {
-    std::uint64_t sum = 0;
-    MEMORY_BASIC_INFORMATION region;
-    const char* at = nullptr;
-    while (VirtualQueryEx(process, at, &region, sizeof region) == sizeof region) {
-        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) sum += region.RegionSize;
-        const char* next = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
-        if (next <= at) break;
-        at = next;
-    }
-    return sum;
-}
-
-// The process's handle count from the system's process list (the count
-// GetProcessHandleCount gives on Windows; Wine's GetProcessHandleCount
-// answers 0 for other processes).
-std::uint32_t handleCount(DWORD pid) {
-    static const auto query = ntdll<QuerySystem>("NtQuerySystemInformation");
-    std::vector<std::uint8_t> buffer(1 << 20);
-    ULONG needed = 0;
-    NTSTATUS status;
-    while ((status = query(SystemProcessInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed)) ==
-           static_cast<NTSTATUS>(0xC0000004L))
-        buffer.resize(buffer.size() * 2);
-    if (status != 0) return 0;
-    for (std::size_t at = 0;;) {
-        const auto* entry = reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(buffer.data() + at);
-        if (reinterpret_cast<ULONG_PTR>(entry->UniqueProcessId) == pid) return entry->HandleCount;
-        if (entry->NextEntryOffset == 0) return 0;
-        at += entry->NextEntryOffset;
-    }
-}
-
-// GDI objects: GetGuiResources where the system answers it; Wine answers 0,
-// so there the live entries of the process's GDI handle table are counted,
-// which Wine keeps in the layout Windows uses (24-byte entries, the type in
-// byte 14, the stock flag in the top bit of byte 12), at the address the
-// process environment block holds at offset 0xF8. Stock objects are left out.
-std::uint32_t gdiObjects(HANDLE process, const char** source) {
-    if (const DWORD count = GetGuiResources(process, GR_GDIOBJECTS); count != 0) {
-        *source = "GetGuiResources";
-        return count;
-    }
-    *source = "GDI handle table";
-    static const auto query = ntdll<QueryProcess>("NtQueryInformationProcess");
-    PROCESS_BASIC_INFORMATION basic{};
-    if (query(process, ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0) return 0;
-    std::uint64_t table = 0;
-    SIZE_T read = 0;
-    if (!ReadProcessMemory(process, reinterpret_cast<const char*>(basic.PebBaseAddress) + 0xF8, &table, sizeof table,
-                           &read) ||
-        table == 0)
-        return 0;
-    constexpr std::size_t kEntries = 0x10000, kEntrySize = 24;
-    std::vector<std::uint8_t> entries(kEntries * kEntrySize);
-    if (!ReadProcessMemory(process, reinterpret_cast<const void*>(table), entries.data(), entries.size(), &read))
-        return 0;
-    std::uint32_t live = 0;
-    for (std::size_t i = 0; i < kEntries; ++i) {
-        const std::uint8_t* entry = &entries[i * kEntrySize];
-        if (entry[14] != 0 && (entry[12] & 0x80) == 0) ++live;
-    }
-    return live;
-}
-
 const char* gGdiSource = "";
 
-soak::Sample measure(HANDLE process, DWORD pid) {
-    soak::Sample sample;
-    PROCESS_MEMORY_COUNTERS_EX counters{};
-    counters.cb = sizeof counters;
-    if (GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters))
-        sample.workingSet = counters.WorkingSetSize;
-    sample.privateBytes = privateBytes(process);
-    sample.handles = handleCount(pid);
-    sample.gdiObjects = gdiObjects(process, &gGdiSource);
-    return sample;
-}
+soak::Sample measure(HANDLE process, DWORD pid) { return soak::measureProcess(process, pid, &gGdiSource); }
 
 // ---- Message boxes -------------------------------------------------------
 
@@ -455,7 +367,7 @@ struct WrongPage {
 
 struct ViewerRun {
     std::size_t index = 0;
-    ViewerSpec spec;
+    ViewerSetup setup;
     PROCESS_INFORMATION process{};
     HWND window = nullptr;
     orva::ClientArea smallest;  // with both scroll bars: the references are cut for it
@@ -500,7 +412,7 @@ HWND findMainWindow(DWORD pid) {
 bool startViewer(ViewerRun& run, const Options& options) {
     const std::wstring exe = programFolder() + L"\\..\\OrvaReader.exe";
     std::wstring line = L"\"" + exe + L"\" \"" + options.doc + L"\"";
-    auto environment = environmentWith(run.spec.temp, options.tmp.empty() ? run.spec.temp : options.tmp);
+    auto environment = environmentWith(run.setup.temp, options.tmp.empty() ? run.setup.temp : options.tmp);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
@@ -685,15 +597,15 @@ std::wstring orvaFolder(const std::wstring& temp) { return temp + L"\\Orva"; }
 // A copy of page 1 as the rasteriser names it, held open without leave to
 // delete it, in the work folder.
 HANDLE plantLeftover(const ViewerRun& run, const Options& options) {
-    const std::wstring work = orvaFolder(run.spec.temp) + L"\\work";
-    CreateDirectoryW(orvaFolder(run.spec.temp).c_str(), nullptr);
+    const std::wstring work = orvaFolder(run.setup.temp) + L"\\work";
+    CreateDirectoryW(orvaFolder(run.setup.temp).c_str(), nullptr);
     CreateDirectoryW(work.c_str(), nullptr);
     const std::wstring name = work + L"\\" + widen(soak::rasteriserFileName(1, run.pageCount));
     CopyFileW((options.refDir + L"\\page-1.ppm").c_str(), name.c_str(), FALSE);
     return CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
 }
 
-std::wstring fillerPath(const ViewerRun& run) { return run.spec.temp + L"\\soak-filler.bin"; }
+std::wstring fillerPath(const ViewerRun& run) { return run.setup.temp + L"\\soak-filler.bin"; }
 
 // Writes until the file system says it is full; the bytes written.
 std::uint64_t fillTemp(const ViewerRun& run) {
@@ -839,24 +751,21 @@ std::string mib(std::uint64_t bytes) {
 
 std::vector<std::string> verdict(const ViewerRun& run, const Options& options,
                                  const std::vector<SeenMessage>& messages) {
-    std::vector<std::string> reasons;
-    if (!run.failure.empty()) reasons.push_back(run.failure);
-    if (run.exitCode != 0) reasons.push_back("exit status " + std::to_string(run.exitCode));
-    const bool firstDialogAfterMiddle = run.messagesAtMiddle == 0 && !messages.empty();
-    for (auto& growth :
-         soak::growthPastAllowance(run.middle, run.end, run.cacheAtEnd - run.cacheAtMiddle, firstDialogAfterMiddle))
-        reasons.push_back("not flat: " + growth);
-    if (!run.wrong.empty()) reasons.push_back(std::to_string(run.wrong.size()) + " wrong pages");
-    if (run.titleMismatches) reasons.push_back(std::to_string(run.titleMismatches) + " titles naming another page");
-    const auto unexpected = std::count_if(messages.begin(), messages.end(), [](auto& m) { return !m.expected; });
-    if (unexpected) reasons.push_back(std::to_string(unexpected) + " unexpected messages");
-    if (run.filesLeft) reasons.push_back(std::to_string(run.filesLeft) + " files left");
-    if (run.failure.empty() && run.colourChecks + run.exactChecks == 0) reasons.push_back("nothing was checked");
-    if (options.mode == "fill") {
-        if (messages.size() == static_cast<std::size_t>(unexpected)) reasons.push_back("no message while TEMP was full");
-        if (!run.recovered) reasons.push_back("no page shown after space came back");
-    }
-    return reasons;
+    soak::Outcome o;
+    o.failure = run.failure;
+    o.exitCode = run.exitCode;
+    o.middle = run.middle;
+    o.end = run.end;
+    o.cacheGrowth = run.cacheAtEnd - run.cacheAtMiddle;
+    o.firstDialogAfterMiddle = run.messagesAtMiddle == 0 && !messages.empty();
+    o.checks = run.colourChecks + run.exactChecks;
+    o.wrongPages = run.wrong.size();
+    o.titleMismatches = run.titleMismatches;
+    for (const auto& m : messages) ++(m.expected ? o.expectedMessages : o.unexpectedMessages);
+    o.filesLeft = run.filesLeft;
+    o.fillsTemp = options.mode == "fill";
+    o.recovered = run.recovered;
+    return soak::failures(o);
 }
 
 }  // namespace
@@ -875,7 +784,7 @@ int main(int argc, char** argv) {
     bool started = true;
     for (std::size_t i = 0; i < runs.size(); ++i) {
         runs[i].index = i;
-        runs[i].spec = options.viewers[i];
+        runs[i].setup = options.viewers[i];
         if (!startViewer(runs[i], options)) started = false;
     }
     std::vector<Reference> refs;
@@ -900,7 +809,7 @@ int main(int argc, char** argv) {
     std::FILE* results = options.results.empty() ? nullptr : _wfopen(options.results.c_str(), L"a");
     for (auto& run : runs) {
         std::vector<std::string> left;
-        listTree(orvaFolder(run.spec.temp), left);
+        listTree(orvaFolder(run.setup.temp), left);
         run.filesLeft = static_cast<std::uint32_t>(left.size());
         const auto messages = gWatcher.messages(run.index);
         const auto reasons = verdict(run, options, messages);
@@ -908,7 +817,7 @@ int main(int argc, char** argv) {
 
         say("  viewer %s (TEMP %s): %llu steps, %llu page changes, %llu colour + %llu exact checks, %zu wrong, "
             "%zu messages%s\n",
-            run.spec.label.c_str(), narrow(run.spec.temp).c_str(), static_cast<unsigned long long>(run.steps),
+            run.setup.label.c_str(), narrow(run.setup.temp).c_str(), static_cast<unsigned long long>(run.steps),
             static_cast<unsigned long long>(run.pageChanges), static_cast<unsigned long long>(run.colourChecks),
             static_cast<unsigned long long>(run.exactChecks), run.wrong.size(), messages.size(),
             reasons.empty() ? "" : " - FAILED");
@@ -932,7 +841,7 @@ int main(int argc, char** argv) {
             for (const auto& r : reasons) joined += (joined.empty() ? "" : "; ") + r;
             std::fprintf(results,
                          "%s\t%s\t%llu\t%llu\t%llu\t%zu\t%zu\t%u\t%s/%s/%s\t%s/%s/%s\t%u/%u/%u\t%u/%u/%u\t%s\t%s\n",
-                         options.phase.c_str(), run.spec.label.c_str(), static_cast<unsigned long long>(run.pageChanges),
+                         options.phase.c_str(), run.setup.label.c_str(), static_cast<unsigned long long>(run.pageChanges),
                          static_cast<unsigned long long>(run.steps - run.pageChanges),
                          static_cast<unsigned long long>(run.colourChecks + run.exactChecks), run.wrong.size(),
                          messages.size(), run.filesLeft, mib(run.start.privateBytes).c_str(),
