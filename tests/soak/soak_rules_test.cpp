@@ -235,5 +235,51 @@ TEST(SoakFlatness, TheFirstMessageBoxMayAddItsDialogObjectsOnce) {
     EXPECT_EQ(growthPastAllowance(middle, end, 0, true).size(), 1u);
 }
 
+Outcome cleanRun() {
+    Outcome o;
+    o.middle = o.end = Sample{50 << 20, 80 << 20, 64, 60};
+    o.checks = 100;
+    return o;
+}
+
+TEST(SoakVerdict, ACleanRunPassesAndEachFaultFailsItWithItsReason) {
+    EXPECT_TRUE(failures(cleanRun()).empty());
+    struct Case {
+        void (*spoil)(Outcome&);
+        const char* reason;
+    };
+    const Case cases[] = {
+        {[](Outcome& o) { o.failure = "the viewer did not close"; }, "the viewer did not close"},
+        {[](Outcome& o) { o.exitCode = 3; }, "exit status 3"},
+        {[](Outcome& o) { o.end.handles += 10; }, "not flat: handles +10"},
+        {[](Outcome& o) { o.wrongPages = 4; }, "4 wrong pages"},
+        {[](Outcome& o) { o.titleMismatches = 2; }, "2 titles naming another page"},
+        {[](Outcome& o) { o.unexpectedMessages = 1; }, "1 unexpected messages"},
+        {[](Outcome& o) { o.filesLeft = 2; }, "2 files left"},
+        {[](Outcome& o) { o.checks = 0; }, "nothing was checked"},
+    };
+    for (const Case& c : cases) {
+        Outcome o = cleanRun();
+        c.spoil(o);
+        const auto reasons = failures(o);
+        ASSERT_EQ(reasons.size(), 1u) << c.reason;
+        EXPECT_EQ(reasons[0], c.reason);
+    }
+}
+
+TEST(SoakVerdict, MessagesAreExpectedOnlyWhileTempIsFullAndRecoveryIsRequired) {
+    Outcome o = cleanRun();
+    o.expectedMessages = 3;
+    EXPECT_TRUE(failures(o).empty());
+    o.fillsTemp = true;
+    o.recovered = true;
+    EXPECT_TRUE(failures(o).empty());
+    o.recovered = false;
+    EXPECT_EQ(failures(o), std::vector<std::string>{"no page shown after space came back"});
+    o.recovered = true;
+    o.expectedMessages = 0;
+    EXPECT_EQ(failures(o), std::vector<std::string>{"no message while TEMP was full"});
+}
+
 }  // namespace
 }  // namespace orva::soak

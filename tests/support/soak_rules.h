@@ -337,6 +337,40 @@ inline std::vector<std::string> growthPastAllowance(const Sample& middle, const 
     return out;
 }
 
+// Everything a viewer's phase ends with, as far as the verdict goes.
+struct Outcome {
+    std::string failure;  // it did not start, hung or would not close
+    std::uint32_t exitCode = 0;
+    Sample middle, end;
+    std::uint64_t cacheGrowth = 0;  // page images added between middle and end
+    bool firstDialogAfterMiddle = false;
+    std::uint64_t checks = 0;
+    std::uint64_t wrongPages = 0;
+    std::uint64_t titleMismatches = 0;
+    std::uint64_t expectedMessages = 0;    // render failures while TEMP was full
+    std::uint64_t unexpectedMessages = 0;
+    std::uint32_t filesLeft = 0;
+    bool fillsTemp = false;  // the phase filled TEMP for a while
+    bool recovered = false;  // and a page change worked once space was back
+};
+
+// Why the row fails; nothing when it passes.
+inline std::vector<std::string> failures(const Outcome& o, const Tolerance& tolerance = {}) {
+    std::vector<std::string> reasons;
+    if (!o.failure.empty()) reasons.push_back(o.failure);
+    if (o.exitCode != 0) reasons.push_back("exit status " + std::to_string(o.exitCode));
+    for (auto& growth : growthPastAllowance(o.middle, o.end, o.cacheGrowth, o.firstDialogAfterMiddle, tolerance))
+        reasons.push_back("not flat: " + growth);
+    if (o.wrongPages) reasons.push_back(std::to_string(o.wrongPages) + " wrong pages");
+    if (o.titleMismatches) reasons.push_back(std::to_string(o.titleMismatches) + " titles naming another page");
+    if (o.unexpectedMessages) reasons.push_back(std::to_string(o.unexpectedMessages) + " unexpected messages");
+    if (o.filesLeft) reasons.push_back(std::to_string(o.filesLeft) + " files left");
+    if (o.failure.empty() && o.checks == 0) reasons.push_back("nothing was checked");
+    if (o.fillsTemp && o.expectedMessages == 0) reasons.push_back("no message while TEMP was full");
+    if (o.fillsTemp && !o.recovered) reasons.push_back("no page shown after space came back");
+    return reasons;
+}
+
 // Name pdftoppm gives page `page` (1-based) of a document of `count` pages
 // for the output root "page": the number padded to the digits of the count.
 inline std::string rasteriserFileName(std::uint64_t page, std::uint64_t count) {
