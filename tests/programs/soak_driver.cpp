@@ -135,6 +135,10 @@ std::vector<std::uint8_t> readFile(const std::wstring& path) {
     return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
+// How far a pixel on screen may be from a one-colour page's colour, in each
+// channel.
+constexpr int kColourTolerance = 6;
+
 struct Reference {
     std::uint32_t width = 0, height = 0;
     std::optional<std::uint32_t> solid;
@@ -162,6 +166,13 @@ bool loadReferences(const std::wstring& folder, std::uint64_t count, const orva:
             for (std::int32_t x = 0; x < ref.region.width; ++x)
                 ref.crop.push_back(image->at(ref.region.pageX + x, ref.region.pageY + y));
         out.push_back(std::move(ref));
+    }
+    // One-colour pages are told apart by their colour alone.
+    std::vector<std::optional<std::uint32_t>> colours;
+    for (const auto& ref : out) colours.push_back(ref.solid);
+    if (const auto pair = soak::lookAlikePages(colours, kColourTolerance)) {
+        say("soak: pages %zu and %zu have colours too close to tell apart\n", pair->first + 1, pair->second + 1);
+        return false;
     }
     return true;
 }
@@ -517,7 +528,8 @@ bool perform(ViewerRun& run, const soak::Step& step, Model& model, std::uint64_t
 // "page N", or "no page" when it matches none.
 std::string identifyColour(const std::vector<Reference>& refs, std::uint32_t colour) {
     for (std::size_t i = 0; i < refs.size(); ++i)
-        if (refs[i].solid && soak::closeColours(*refs[i].solid, colour, 6)) return "page " + std::to_string(i + 1);
+        if (refs[i].solid && soak::closeColours(*refs[i].solid, colour, kColourTolerance))
+            return "page " + std::to_string(i + 1);
     char text[32];
     std::snprintf(text, sizeof text, "no page (#%06x)", static_cast<unsigned>(colour));
     return text;
@@ -564,8 +576,9 @@ void checkColour(ViewerRun& run, const std::vector<Reference>& refs, std::uint64
     const bool ok = settle(
         run.window, [&] { return capture(run.window, probe); },
         [&](const std::vector<std::uint32_t>& pixels) {
-            return !pixels.empty() && std::all_of(pixels.begin(), pixels.end(),
-                                                  [&](std::uint32_t p) { return soak::closeColours(p, *ref.solid, 6); });
+            return !pixels.empty() && std::all_of(pixels.begin(), pixels.end(), [&](std::uint32_t p) {
+                       return soak::closeColours(p, *ref.solid, kColourTolerance);
+                   });
         },
         shown);
     ++run.colourChecks;

@@ -174,6 +174,17 @@ TEST(SoakReferences, ColoursAreCloseChannelByChannel) {
     EXPECT_FALSE(closeColours(0x102030, 0x0c2030, 3));
 }
 
+TEST(SoakReferences, PagesOfColoursTooCloseToTellApartAreFound) {
+    std::vector<std::optional<std::uint32_t>> colours{0x1e1e1e, std::nullopt, 0x46be6e, 0x1e46be};
+    EXPECT_FALSE(lookAlikePages(colours, 6));
+    colours.push_back(0x44bb70);  // within 6 of page 3 in every channel
+    colours.push_back(std::nullopt);
+    const auto pair = lookAlikePages(colours, 6);
+    ASSERT_TRUE(pair);
+    EXPECT_EQ(pair->first, 2u);
+    EXPECT_EQ(pair->second, 4u);
+}
+
 TEST(SoakReferences, RasteriserNamesArePaddedToThePageCount) {
     EXPECT_EQ(rasteriserFileName(1, 9), "page-1.ppm");
     EXPECT_EQ(rasteriserFileName(1, 36), "page-01.ppm");

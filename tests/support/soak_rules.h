@@ -12,6 +12,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "app/view_geometry.h"
@@ -260,6 +261,18 @@ inline bool closeColours(std::uint32_t a, std::uint32_t b, int tolerance) {
         if (d > tolerance || d < -tolerance) return false;
     }
     return true;
+}
+
+// Two pages of one colour each whose colours cannot be told apart within
+// `tolerance`, as 0-based page numbers: a picture of either would pass for
+// the other. Pages of more than one colour are left out.
+inline std::optional<std::pair<std::size_t, std::size_t>> lookAlikePages(
+    const std::vector<std::optional<std::uint32_t>>& colours, int tolerance) {
+    for (std::size_t a = 0; a < colours.size(); ++a)
+        for (std::size_t b = a + 1; b < colours.size(); ++b)
+            if (colours[a] && colours[b] && closeColours(*colours[a], *colours[b], tolerance))
+                return std::pair{a, b};
+    return std::nullopt;
 }
 
 // ---- What the viewer holds, and when growth counts ----------------------
