@@ -2,13 +2,14 @@
 # make test             build everything and run every test
 # make bench            build and run the benchmarks (native and under Wine)
 # make fuzz             fuzz every target for a while [FUZZ_MINUTES=10 | FUZZ_SECONDS=N] [FUZZ_TARGETS="a b"]
+# make soak             a long run of real viewers under Wine (not part of make test)
 BUILD ?= build
 JOBS ?= $(shell nproc)
 NATIVE := $(BUILD)/native
 WIN := $(BUILD)/win
 SAMPLE := $(NATIVE)/samples/sample.orva
 
-.PHONY: run test bench fuzz setup native win clean
+.PHONY: run test bench fuzz soak setup native win clean
 
 setup:
 	@scripts/setup
@@ -36,6 +37,9 @@ bench: setup
 
 fuzz: setup
 	@scripts/fuzz-long $(BUILD)
+
+soak: native win
+	@scripts/soak $(BUILD)
 
 clean:
 	rm -rf $(BUILD)
