@@ -44,7 +44,7 @@
 #include <vector>
 
 #include "app/main_window.h"
-#include "platform/win32.h"
+#include "base/win32.h"
 #include "support/process_measure_win.h"
 #include "support/soak_rules.h"
 #include "support/wide_text_win.h"

@@ -2,7 +2,7 @@
 // What a process holds, measured from outside it: private bytes, working
 // set, handles and GDI objects, by means that work on Windows and under Wine
 // alike. Header-only, for the soak driver and its tests.
-#include "platform/win32.h"
+#include "base/win32.h"
 
 #include <psapi.h>
 #include <winternl.h>

@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/view_geometry.h"
+#include "view/view_geometry.h"
 
 namespace orva::soak {
 
