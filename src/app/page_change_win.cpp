@@ -14,14 +14,17 @@ void goToPage(AppState& state, std::uint64_t index) {
     // arithmetic sound whatever the record holds.
     if (!state.documentLoaded || state.document.pageCount() == 0) return;
     Document& document = state.document;
-    state.currentPage = pageChangeTarget(index, document.pageCount());
-    state.scrollX = 0;
-    state.scrollY = 0;
-    if (!ensurePageLoaded(document, state.currentPage)) {
-        // Whatever went wrong, the user is told the page could not be rendered.
+    const std::uint64_t target = pageChangeTarget(index, document.pageCount());
+    if (!ensurePageLoaded(document, target)) {
+        // Whatever went wrong, the user is told the page could not be
+        // rendered, and stays where they were: the title, the scroll bars
+        // and the picture all still show the page they name.
         showOpenError(state, document.path.view(), ErrorCode::PdftoppmFailed);
         return;
     }
+    state.currentPage = target;
+    state.scrollX = 0;
+    state.scrollY = 0;
     if (state.currentPage > 0) (void)ensurePageLoaded(document, state.currentPage - 1);
     if (state.currentPage + 1 < document.pageCount()) (void)ensurePageLoaded(document, state.currentPage + 1);
     updateWindowTitle(state);
