@@ -723,8 +723,11 @@ void drive(ViewerRun& run, const Options& options, const std::vector<Reference>&
                                     ": expected page " + std::to_string(expected + 1) + ", title \"" +
                                     windowText(run.window) + "\"");
         }
-        model.page = expected;
-        if (soak::changesPage(next.action)) cache.shown(expected);
+        // A page change whose page cannot be rendered does not take place:
+        // the viewer stays on the page its title names.
+        const bool stayed = full && !titleAgrees && claim;
+        model.page = stayed ? claim->page : expected;
+        if (soak::changesPage(next.action) && !stayed) cache.shown(expected);
         if (full) continue;  // renders are meant to fail now: nothing to compare
 
         if (claim && claim->page < refs.size()) {
