@@ -30,9 +30,9 @@ test: native win
 
 bench: setup
 	@cmake -S . -B $(BUILD)/bench-native -DORVA_BENCH=ON -DCMAKE_BUILD_TYPE=Release >/dev/null
-	@cmake --build $(BUILD)/bench-native -j $(JOBS)
+	@cmake --build $(BUILD)/bench-native -j $(JOBS) --target benchmarks
 	@cmake -S . -B $(BUILD)/bench-win -DORVA_BENCH=ON -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
-	@cmake --build $(BUILD)/bench-win -j $(JOBS)
+	@cmake --build $(BUILD)/bench-win -j $(JOBS) --target benchmarks
 	@scripts/run-benchmarks $(BUILD)
 
 fuzz: setup

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "document/orva_reader.h"
-#include "support/orva_fixtures.h"
+#include "harness/orva_fixtures.h"
 
 namespace orva {
 namespace {

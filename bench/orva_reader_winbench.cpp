@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "document/orva_reader.h"
-#include "support/orva_fixtures.h"
-#include "support/win_timer.h"
+#include "harness/orva_fixtures.h"
+#include "harness/win_timer.h"
 
 using namespace orva;
 

@@ -11,8 +11,9 @@
 
 #include "document/page_request.h"
 #include "pdf/pdf_backend.h"
+#include "support/child_process_win.h"
 #include "support/test_document.h"
-#include "support/win_timer.h"
+#include "harness/win_timer.h"
 
 using namespace orva;
 
@@ -32,27 +33,14 @@ std::string programFolder() {
     return full.substr(0, full.find_last_of("\\/"));
 }
 
-// Starts a command line and waits for it, its output discarded.
-void runAndWait(const std::string& commandLine, const std::string& directory = "") {
-    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-    HANDLE sink = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable, OPEN_EXISTING, 0,
-                              nullptr);
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = sink;
-    startup.hStdError = sink;
-    PROCESS_INFORMATION process{};
-    std::string line = commandLine;
-    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                       directory.empty() ? nullptr : directory.c_str(), &startup, &process)) {
-        WaitForSingleObject(process.hProcess, INFINITE);
-        CloseHandle(process.hProcess);
-        CloseHandle(process.hThread);
-    } else {
-        std::printf("cannot start %s\n", commandLine.c_str());
-    }
-    CloseHandle(sink);
+// Starts a program and waits for it, its output discarded.
+void runAndWait(const std::string& program, const std::string& arguments, const std::string& directory = "") {
+    testing::ChildOptions options;
+    options.output = testing::ChildOptions::Output::Discard;
+    options.directory = testing::widen(directory);
+    testing::ChildProcess child(program, arguments, options);
+    if (!child.started()) std::printf("cannot start %s\n", program.c_str());
+    child.waitForExit(INFINITE);
 }
 
 void emptyFolder(const std::string& folder) {
@@ -92,25 +80,19 @@ int main(int argc, char** argv) {
     CreateDirectoryA(direct.c_str(), nullptr);
     SetEnvironmentVariableA("TEMP", root.c_str());
     SetEnvironmentVariableA("PATH", tools.c_str());
-    std::string info = quoted(tools + "\\pdfinfo.exe");
-    info += ' ';
-    info += quoted(pdf);
-    const auto pageCommand = [&](int page) {
-        std::string line = quoted(tools + "\\pdftoppm.exe");
-        line += " -q -f " + std::to_string(page) + " -l " + std::to_string(page) + " -r 150 ";
-        line += quoted(pdf);
-        line += " page";
-        return line;
+    const std::string pdfinfo = tools + "\\pdfinfo.exe", pdftoppm = tools + "\\pdftoppm.exe";
+    const auto pageArguments = [&](int page) {
+        return "-q -f " + std::to_string(page) + " -l " + std::to_string(page) + " -r 150 " + quoted(pdf) + " page";
     };
 
     Allocator allocator;
-    const auto trivial = bench::measure([&] { runAndWait(quoted(argv[0]) + " --trivial"); }, 10, 1.0);
+    const auto trivial = bench::measure([&] { runAndWait(argv[0], "--trivial"); }, 10, 1.0);
     bench::report("start a trivial process", trivial);
 
     const auto directOpen = bench::measure(
         [&] {
-            runAndWait(info);
-            runAndWait(pageCommand(1), direct);
+            runAndWait(pdfinfo, quoted(pdf));
+            runAndWait(pdftoppm, pageArguments(1), direct);
             emptyFolder(direct);
         },
         5, 0);
@@ -128,7 +110,7 @@ int main(int argc, char** argv) {
 
     const auto directPage = bench::measure(
         [&] {
-            runAndWait(pageCommand(2), direct);
+            runAndWait(pdftoppm, pageArguments(2), direct);
             emptyFolder(direct);
         },
         5, 0);

@@ -11,7 +11,8 @@
 #include <vector>
 
 #include "platform/tool_runner.h"
-#include "support/win_timer.h"
+#include "harness/win_timer.h"
+#include "support/child_process_win.h"
 
 using namespace orva;
 
@@ -37,31 +38,10 @@ std::string selfPath() {
 
 // The same child, its error stream read here in 64 KiB gulps and dropped.
 void plainReadLoop(const std::string& self, unsigned long long bytes) {
-    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-    HANDLE read = nullptr, write = nullptr;
-    CreatePipe(&read, &write, &inheritable, 0);
-    SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdError = write;
-    startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    std::string line = "\"" + self + "\" --flood " + std::to_string(bytes);
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
-                        &process)) {
-        std::exit(3);
-    }
-    CloseHandle(write);
-    static char buffer[64 * 1024];
-    DWORD got = 0;
-    while (ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got != 0) {
-    }
-    WaitForSingleObject(process.hProcess, INFINITE);
-    CloseHandle(read);
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
+    testing::ChildProcess child(self, "--flood " + std::to_string(bytes));
+    if (!child.started()) std::exit(3);
+    child.drain();
+    child.waitForExit(INFINITE);
 }
 
 }  // namespace

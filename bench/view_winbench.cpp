@@ -14,7 +14,7 @@
 #include "view/view_geometry.h"
 #include "support/painted_bitmap_win.h"
 #include "support/test_document.h"
-#include "support/win_timer.h"
+#include "harness/win_timer.h"
 
 using namespace orva;
 using orva::bench::measure;

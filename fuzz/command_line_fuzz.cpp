@@ -12,18 +12,14 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "fuzz_check.h"
 #include "app/command_line.h"
 
 namespace {
 
 using namespace orva;
 
-void check(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "broken promise: %s\n", what);
-        std::abort();
-    }
-}
+using fuzz::check;
 
 bool isHigh(char32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool isLow(char32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "fuzz_check.h"
 #include "document/orva_reader.h"
 
 namespace {
@@ -29,12 +30,7 @@ bool claimsTooMuch(const std::uint8_t* data, std::size_t size) {
     return false;
 }
 
-void check(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "broken promise: %s\n", what);
-        std::abort();
-    }
-}
+using fuzz::check;
 
 void readOnce(const std::uint8_t* data, std::size_t size, std::size_t failAt) {
     Allocator allocator;

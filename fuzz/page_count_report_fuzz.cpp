@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "fuzz_check.h"
 #include "base/allocator.h"
 #include "pdf/page_count_report.h"
 
@@ -17,12 +18,7 @@ namespace {
 
 using namespace orva;
 
-void check(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "broken promise: %s\n", what);
-        std::abort();
-    }
-}
+using fuzz::check;
 
 enum class Reading { Count, NoLine, NoField, Malformed, TooLarge, Zero };
 

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "fuzz_check.h"
 #include "pdf/page_count_report.h"
 #include "pdf/ppm_page_key.h"
 #include "pdf/ppm_reader.h"
@@ -15,12 +16,7 @@ namespace {
 
 using namespace orva;
 
-void check(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "broken promise: %s\n", what);
-        std::abort();
-    }
-}
+using fuzz::check;
 
 // Serves memory in reads of at most `chunk` bytes after the first.
 class ChoppedSource final : public ByteSource {

@@ -16,68 +16,22 @@ std::string readerPath() {
     return path;
 }
 
-struct FoundWindow {
-    DWORD process;
-    const char* className;
-    HWND window = nullptr;
-};
+using orva::testing::findProcessWindow;
+using orva::testing::windowText;
 
-HWND findProcessWindow(DWORD process, const char* className, int timeoutMs = 20000) {
-    for (int waited = 0; waited < timeoutMs; waited += 50) {
-        FoundWindow found{process, className};
-        EnumWindows(
-            [](HWND window, LPARAM param) -> BOOL {
-                auto* f = reinterpret_cast<FoundWindow*>(param);
-                DWORD owner = 0;
-                GetWindowThreadProcessId(window, &owner);
-                char name[64] = {};
-                GetClassNameA(window, name, sizeof name);
-                if (owner == f->process && std::string(name) == f->className && IsWindowVisible(window)) {
-                    f->window = window;
-                    return FALSE;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&found));
-        if (found.window) return found.window;
-        Sleep(50);
-    }
-    return nullptr;
-}
-
-std::string windowText(HWND window) {
-    char text[1024] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
+// The viewer started as a user starts it, with `arguments` after its name;
+// ended if it still runs when the test is over.
 class Reader {
 public:
-    explicit Reader(const std::string& arguments) {
-        std::string line = "\"" + readerPath() + "\"" + arguments;
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        started_ = CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info_);
-    }
-    ~Reader() {
-        if (!started_) return;
-        if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info_.hProcess, 99);
-        CloseHandle(info_.hProcess);
-        CloseHandle(info_.hThread);
-    }
-    bool started() const { return started_; }
-    DWORD id() const { return info_.dwProcessId; }
+    explicit Reader(const std::string& arguments)
+        : process_(readerPath(), arguments, {orva::testing::ChildOptions::Output::Inherit}) {}
+    bool started() const { return process_.started(); }
+    DWORD id() const { return process_.id(); }
     // Exit status, or 259 (still active) after the time-out.
-    DWORD waitForExit(DWORD ms = 20000) {
-        WaitForSingleObject(info_.hProcess, ms);
-        DWORD code = 0;
-        GetExitCodeProcess(info_.hProcess, &code);
-        return code;
-    }
+    DWORD waitForExit(DWORD ms = 20000) { return process_.waitForExit(ms); }
 
 private:
-    bool started_ = false;
-    PROCESS_INFORMATION info_{};
+    orva::testing::ChildProcess process_;
 };
 
 TEST(EndToEnd, StartsWithTheOpenDialogAndClosesWithStatusZero) {
@@ -96,7 +50,7 @@ TEST(EndToEnd, StartsWithTheOpenDialogAndClosesWithStatusZero) {
 }
 
 TEST(EndToEnd, OpensOnlyTheFirstArgumentAndReportsItsFailure) {
-    Reader reader(" missing-first.orva missing-second.orva third");
+    Reader reader("missing-first.orva missing-second.orva third");
     ASSERT_TRUE(reader.started());
     HWND box = findProcessWindow(reader.id(), "#32770");
     ASSERT_NE(box, nullptr);
@@ -125,14 +79,14 @@ TEST(EndToEnd, AnotherProgramsHungToolDoesNotHangTheViewer) {
     const std::string tool = fake.install("bin\\pdftoppm.exe");
     orva::testing::ScopedVariable override(L"PDFTOPPM_PATH", orva::testing::widen(tool));
     fake.control("sleep 60000\n");
-    orva::testing::RunningProgram other(orva::testing::testProgramFolder() + "\\pdf_probe.exe",
+    orva::testing::ChildProcess other(orva::testing::testProgramFolder() + "\\pdf_probe.exe",
                                         "render \"" + pdf + "\" 1 1");
     for (int i = 0; i < 400 && fake.runs().empty(); ++i) Sleep(25);
     ASSERT_EQ(fake.runs().size(), 1u) << "the other program's tool never started";
     fake.control("ppm page-{page}.ppm 40 30\n");
 
     const DWORD started = GetTickCount();
-    Reader reader(" \"" + pdf + "\"");
+    Reader reader("\"" + pdf + "\"");
     ASSERT_TRUE(reader.started());
     HWND box = findProcessWindow(reader.id(), "#32770", 40000);
     ASSERT_NE(box, nullptr) << "the viewer is still waiting";

@@ -465,10 +465,10 @@ TEST_F(PdfBackendTest, ProgramsReachingTheFolderByOtherSpellingsStillTakeTurns) 
     if (testing::makeLink(link, temp, true)) spellings.push_back(link);
     ASSERT_GE(spellings.size(), 2u) << "no second spelling of the folder on this system";
     const std::string probe = testing::testProgramFolder() + "\\pdf_probe.exe";
-    std::vector<std::unique_ptr<testing::RunningProgram>> programs;
+    std::vector<std::unique_ptr<testing::ChildProcess>> programs;
     for (const std::string& spelling : spellings) {
         ScopedVariable variable(L"TEMP", widen(spelling));
-        programs.push_back(std::make_unique<testing::RunningProgram>(probe, "render \"" + pdf + "\" 4 3"));
+        programs.push_back(std::make_unique<testing::ChildProcess>(probe, "render \"" + pdf + "\" 4 3"));
     }
     for (std::size_t i = 0; i < programs.size(); ++i) {
         const auto result = programs[i]->finish();
@@ -480,7 +480,7 @@ TEST_F(PdfBackendTest, ProgramsReachingTheFolderByOtherSpellingsStillTakeTurns) 
 
 TEST_F(PdfBackendTest, AnotherProgramsHungToolHoldsUpARenderOnlySoLong) {
     fake.control("ppm page-{page}.ppm 1 1\nsleep 60000\n");
-    testing::RunningProgram hung(testing::testProgramFolder() + "\\pdf_probe.exe", "render \"" + pdf + "\" 1 1");
+    testing::ChildProcess hung(testing::testProgramFolder() + "\\pdf_probe.exe", "render \"" + pdf + "\" 1 1");
     for (int i = 0; i < 400 && fake.runs().empty(); ++i) Sleep(25);
     ASSERT_EQ(fake.runs().size(), 1u) << "the other program's tool never started";
     fake.control("ppm page-{page}.ppm 1 1\n");

@@ -107,7 +107,7 @@ TEST_F(ToolRunnerTest, AToolIsEndedWithTheProgramThatStartedIt) {
     fake.install("bin\\pdftoppm.exe");
     testing::writeTextFile(fake.path("doc.pdf"), "%PDF-1.4");
     fake.control("sleep 60000\n");
-    testing::RunningProgram probe(testing::testProgramFolder() + "\\pdf_probe.exe",
+    testing::ChildProcess probe(testing::testProgramFolder() + "\\pdf_probe.exe",
                                   "render \"" + fake.path("doc.pdf") + "\" 1 1");
     std::vector<testing::FakeRun> runs;
     for (int i = 0; i < 400 && runs.empty(); ++i, Sleep(25)) runs = fake.runs();

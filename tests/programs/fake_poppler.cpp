@@ -21,11 +21,13 @@
 #include <string>
 #include <vector>
 
+#include "support/child_process_win.h"
 #include "support/wide_text_win.h"
 
 namespace {
 
 using orva::testing::narrow;
+using orva::testing::writeAll;
 using orva::testing::widen;
 
 std::string unescape(const std::string& text) {
@@ -39,16 +41,6 @@ std::string unescape(const std::string& text) {
         out += next == 'n' ? '\n' : next == 'r' ? '\r' : next == 't' ? '\t' : next;
     }
     return out;
-}
-
-void writeAll(HANDLE handle, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        DWORD wrote = 0;
-        const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1 << 20));
-        if (!WriteFile(handle, bytes.data() + done, ask, &wrote, nullptr) || wrote == 0) return;
-        done += wrote;
-    }
 }
 
 // Byte i of a stream of the given tag: the tests check order and content.

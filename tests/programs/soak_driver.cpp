@@ -45,11 +45,14 @@
 
 #include "app/main_window.h"
 #include "base/win32.h"
+#include "support/child_process_win.h"
 #include "support/process_measure_win.h"
 #include "support/soak_rules.h"
 #include "support/wide_text_win.h"
 
+using orva::testing::ChildProcess;
 using orva::testing::narrow;
+using orva::testing::windowText;
 using orva::testing::widen;
 namespace soak = orva::soak;
 
@@ -232,12 +235,6 @@ bool operator==(const orva::ClientArea& a, const orva::ClientArea& b) {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
-std::string windowText(HWND window) {
-    wchar_t text[1024] = {};
-    GetWindowTextW(window, text, 1024);
-    return narrow(text);
-}
-
 // ---- Measuring another process --------------------------------------------
 
 const char* gGdiSource = "";
@@ -347,29 +344,6 @@ std::wstring programFolder() {
 }
 
 // This program's environment with TEMP and TMP replaced.
-std::vector<wchar_t> environmentWith(const std::wstring& temp, const std::wstring& tmp) {
-    std::vector<wchar_t> block;
-    wchar_t* strings = GetEnvironmentStringsW();
-    for (const wchar_t* entry = strings; *entry != 0; entry += wcslen(entry) + 1) {
-        const std::wstring text = entry;
-        const std::wstring upper = [&] {
-            std::wstring u = text.substr(0, text.find(L'='));
-            for (auto& c : u) c = towupper(c);
-            return u;
-        }();
-        if (upper == L"TEMP" || upper == L"TMP") continue;
-        block.insert(block.end(), text.begin(), text.end());
-        block.push_back(0);
-    }
-    FreeEnvironmentStringsW(strings);
-    for (const std::wstring& entry : {L"TEMP=" + temp, L"TMP=" + tmp}) {
-        block.insert(block.end(), entry.begin(), entry.end());
-        block.push_back(0);
-    }
-    block.push_back(0);
-    return block;
-}
-
 struct WrongPage {
     std::uint64_t step;
     std::uint64_t claimed;  // 0-based
@@ -379,7 +353,7 @@ struct WrongPage {
 struct ViewerRun {
     std::size_t index = 0;
     ViewerSetup setup;
-    PROCESS_INFORMATION process{};
+    std::unique_ptr<ChildProcess> process;
     HWND window = nullptr;
     orva::ClientArea smallest;  // with both scroll bars: the references are cut for it
     std::uint64_t pageCount = 0;
@@ -398,46 +372,23 @@ struct ViewerRun {
     std::vector<std::string> notes;
 };
 
-HWND findMainWindow(DWORD pid) {
-    struct Search {
-        DWORD pid;
-        HWND found = nullptr;
-    } search{pid};
-    EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(param);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            wchar_t name[64] = {};
-            GetClassNameW(window, name, 64);
-            if (owner == s->pid && std::wstring(name) == widen(orva::kMainWindowClass) && IsWindowVisible(window)) {
-                s->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 bool startViewer(ViewerRun& run, const Options& options) {
     const std::wstring exe = programFolder() + L"\\..\\OrvaReader.exe";
-    std::wstring line = L"\"" + exe + L"\" \"" + options.doc + L"\"";
-    auto environment = environmentWith(run.setup.temp, options.tmp.empty() ? run.setup.temp : options.tmp);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
-                        environment.data(), nullptr, &startup, &run.process)) {
-        run.failure = "cannot start the viewer (" + std::to_string(GetLastError()) + ")";
+    orva::testing::ChildOptions child;
+    child.output = orva::testing::ChildOptions::Output::Inherit;
+    child.variables = {{L"TEMP", run.setup.temp}, {L"TMP", options.tmp.empty() ? run.setup.temp : options.tmp}};
+    run.process = std::make_unique<ChildProcess>(exe, L"\"" + options.doc + L"\"", child);
+    if (!run.process->started()) {
+        run.failure = "cannot start the viewer (" + std::to_string(run.process->startError()) + ")";
         return false;
     }
-    gWatcher.watch(run.process.dwProcessId, run.index);
+    gWatcher.watch(run.process->id(), run.index);
     for (int waited = 0; waited < 120000; waited += 50) {
-        if (WaitForSingleObject(run.process.hProcess, 0) == WAIT_OBJECT_0) {
+        if (WaitForSingleObject(run.process->handle(), 0) == WAIT_OBJECT_0) {
             run.failure = "the viewer ended during start-up";
             return false;
         }
-        if (!run.window) run.window = findMainWindow(run.process.dwProcessId);
+        if (!run.window) run.window = orva::testing::findProcessWindow(run.process->id(), orva::kMainWindowClass, 0);
         if (run.window) {
             if (auto claim = soak::parseTitle(windowText(run.window))) {
                 run.pageCount = claim->count;
@@ -664,10 +615,10 @@ void drive(ViewerRun& run, const Options& options, const std::vector<Reference>&
     bool full = false;
     const bool leftoverMode = options.mode == "leftover", fillMode = options.mode == "fill";
 
-    run.start = measure(run.process.hProcess, run.process.dwProcessId);
+    run.start = measure(run.process->handle(), run.process->id());
     for (std::uint64_t step = 0; step < options.steps; ++step) {
         if (step == options.steps / 2) {
-            run.middle = measure(run.process.hProcess, run.process.dwProcessId);
+            run.middle = measure(run.process->handle(), run.process->id());
             run.cacheAtMiddle = cache.bytes();
             run.messagesAtMiddle = gWatcher.messages(run.index).size();
         }
@@ -737,7 +688,7 @@ void drive(ViewerRun& run, const Options& options, const std::vector<Reference>&
     }
     if (leftover != INVALID_HANDLE_VALUE) CloseHandle(leftover);
     if (full) DeleteFileW(fillerPath(run).c_str());
-    run.end = measure(run.process.hProcess, run.process.dwProcessId);
+    run.end = measure(run.process->handle(), run.process->id());
     run.cacheAtEnd = cache.bytes();
     if (fillMode)
         run.notes.push_back("while TEMP was full, " + std::to_string(run.expectedTitleMismatches) +
@@ -745,16 +696,14 @@ void drive(ViewerRun& run, const Options& options, const std::vector<Reference>&
 }
 
 void finish(ViewerRun& run) {
-    if (run.process.hProcess == nullptr) return;
+    if (!run.process || !run.process->started()) return;
     if (run.window) PostMessageW(run.window, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(run.process.hProcess, 30000) != WAIT_OBJECT_0) {
+    run.exitCode = run.process->waitForExit(30000);
+    if (run.exitCode == STILL_ACTIVE) {
         if (run.failure.empty()) run.failure = "the viewer did not close";
-        TerminateProcess(run.process.hProcess, 99);
-        WaitForSingleObject(run.process.hProcess, 5000);
+        run.process->terminate();
+        run.exitCode = 99;
     }
-    GetExitCodeProcess(run.process.hProcess, &run.exitCode);
-    CloseHandle(run.process.hProcess);
-    CloseHandle(run.process.hThread);
 }
 
 // ---- Reporting -----------------------------------------------------------

@@ -134,97 +134,9 @@ std::vector<FakeRun> FakePoppler::runs() const {
     return runs;
 }
 
-ProgramRun runProgram(const std::string& program, const std::string& arguments) {
-    return RunningProgram(program, arguments).finish();
-}
-
-RunningProgram::RunningProgram(const std::string& program, const std::string& arguments) {
-    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-    HANDLE write = nullptr;
-    CreatePipe(&output_, &write, &inheritable, 0);
-    SetHandleInformation(output_, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = write;
-    startup.hStdError = write;
-    std::wstring line = L"\"" + widen(program) + L"\" " + widen(arguments);
-    const BOOL started =
-        CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process_);
-    CloseHandle(write);
-    if (!started) {
-        process_ = {};
-        ADD_FAILURE() << "cannot start " << program;
-    }
-}
-
-RunningProgram::~RunningProgram() {
-    terminate();
-    if (output_) CloseHandle(output_);
-}
-
-ProgramRun RunningProgram::finish() {
-    ProgramRun result;
-    if (!process_.hProcess) {
-        result.exitCode = 0xFFFFFFFF;
-        return result;
-    }
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(output_, buffer, sizeof buffer, &got, nullptr) && got != 0) result.output.append(buffer, got);
-    WaitForSingleObject(process_.hProcess, INFINITE);
-    GetExitCodeProcess(process_.hProcess, &result.exitCode);
-    return result;
-}
-
-void RunningProgram::terminate() {
-    if (!process_.hProcess) return;
-    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
-        TerminateProcess(process_.hProcess, 99);
-        WaitForSingleObject(process_.hProcess, 10000);
-    }
-    CloseHandle(process_.hProcess);
-    CloseHandle(process_.hThread);
-    process_ = {};
-}
-
-bool processEnds(DWORD processId, DWORD ms) {
-    const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId);
-    if (process == nullptr) return true;  // gone already
-    const bool ended = WaitForSingleObject(process, ms) == WAIT_OBJECT_0;
-    CloseHandle(process);
-    return ended;
-}
-
 }  // namespace orva::testing
 
 namespace orva::testing {
-
-std::string hostPath(const std::string& path) {
-    using UnixName = char*(CDECL*)(LPCWSTR);
-    const auto unixName = reinterpret_cast<UnixName>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
-    if (unixName == nullptr) return "";
-    char* name = unixName(widen(path).c_str());
-    std::string text = name ? name : "";
-    HeapFree(GetProcessHeap(), 0, name);
-    return text;
-}
-
-bool runHostProgram(const std::wstring& program, const std::wstring& commandLine, const std::function<bool()>& done,
-                    DWORD ms) {
-    if (hostPath("C:\\").empty()) return false;
-    std::wstring line = commandLine;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return false;
-    if (process.hProcess) CloseHandle(process.hProcess);
-    if (process.hThread) CloseHandle(process.hThread);
-    for (DWORD waited = 0; waited < ms && !done(); waited += 25) Sleep(25);
-    return done();
-}
 
 bool makeLink(const std::string& link, const std::string& target, bool folder) {
     const DWORD flags = (folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0) | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE;

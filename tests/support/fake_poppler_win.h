@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/win32.h"
+#include "support/child_process_win.h"
 #include "support/wide_text_win.h"
 
 namespace orva::testing {
@@ -70,47 +71,8 @@ private:
     std::vector<std::unique_ptr<ScopedVariable>> variables_;
 };
 
-// Runs a helper program and returns its exit code and standard output.
-struct ProgramRun {
-    DWORD exitCode = 0;
-    std::string output;
-};
-ProgramRun runProgram(const std::string& program, const std::string& arguments);
-
-// A helper program started with this process's environment as it is now,
-// left to run; ended if it still runs when the object goes.
-class RunningProgram {
-public:
-    RunningProgram(const std::string& program, const std::string& arguments);
-    ~RunningProgram();
-    RunningProgram(const RunningProgram&) = delete;
-    RunningProgram& operator=(const RunningProgram&) = delete;
-
-    DWORD id() const { return process_.dwProcessId; }
-    // Its whole output (standard output and error) and exit code, once it
-    // has ended.
-    ProgramRun finish();
-    void terminate();
-
-private:
-    PROCESS_INFORMATION process_{};
-    HANDLE output_ = nullptr;
-};
-
 // An NT symbolic link where the system makes them; under Wine, whose links
 // are the host's, a host link made with the host's ln.
 bool makeLink(const std::string& link, const std::string& target, bool folder);
-
-// The host's name for a path under Wine; "" elsewhere.
-std::string hostPath(const std::string& path);
-
-// Starts a host program under Wine (which hands back no process to wait
-// for) and waits until `done` holds, at most `ms`. False elsewhere or when
-// `done` never held.
-bool runHostProgram(const std::wstring& program, const std::wstring& commandLine, const std::function<bool()>& done,
-                    DWORD ms = 5000);
-
-// Waits until the process has ended; false when it still runs after `ms`.
-bool processEnds(DWORD processId, DWORD ms);
 
 }  // namespace orva::testing

@@ -14,31 +14,15 @@
 #include <string>
 #include <vector>
 
+#include "support/child_process_win.h"
+#include "support/wide_text_win.h"
+
 namespace {
 
-using UnixName = char*(CDECL*)(LPCWSTR);
-
-std::string utf8(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                         nullptr);
-    std::string out(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
-    return out;
-}
-
-UnixName unixNameFunction() {
-    return reinterpret_cast<UnixName>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
-}
-
-std::string hostPath(UnixName toUnix, const std::wstring& path) {
-    char* name = toUnix(path.c_str());
-    if (name == nullptr) return {};
-    std::string text = name;
-    HeapFree(GetProcessHeap(), 0, name);
-    return text;
-}
+using orva::testing::hostPath;
+using orva::testing::narrow;
+using orva::testing::startHostProgram;
+using orva::testing::writeAll;
 
 bool isAbsoluteWindowsPath(const std::wstring& text) {
     if (text.size() >= 3 && text[1] == L':' && (text[2] == L'\\' || text[2] == L'/')) return true;
@@ -58,16 +42,6 @@ std::string readAll(const std::wstring& path) {
     return bytes.str();
 }
 
-void writeAll(HANDLE handle, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        DWORD wrote = 0;
-        const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1 << 20));
-        if (!WriteFile(handle, bytes.data() + done, ask, &wrote, nullptr) || wrote == 0) return;
-        done += wrote;
-    }
-}
-
 int failWith(const char* message) {
     std::fprintf(stderr, "poppler bridge: %s\n", message);
     return 127;
@@ -76,8 +50,7 @@ int failWith(const char* message) {
 }  // namespace
 
 int main() {
-    const UnixName toUnix = unixNameFunction();
-    if (toUnix == nullptr) return failWith("needs Wine to reach the host's tools");
+    if (hostPath("C:\\").empty()) return failWith("needs Wine to reach the host's tools");
 
     wchar_t buffer[32768];
     const DWORD length = GetModuleFileNameW(nullptr, buffer, 32768);
@@ -88,22 +61,22 @@ int main() {
     int count = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
     std::string command = "PATH=/usr/bin:/bin:/usr/local/bin exec ";
-    command += shellQuoted(utf8(tool));
+    command += shellQuoted(narrow(tool));
     for (int i = 1; i < count; ++i) {
         const std::wstring argument = argv[i];
         command += ' ';
-        command += shellQuoted(isAbsoluteWindowsPath(argument) ? hostPath(toUnix, argument) : utf8(argument));
+        command += shellQuoted(isAbsoluteWindowsPath(argument) ? hostPath(narrow(argument)) : narrow(argument));
     }
     LocalFree(argv);
     GetCurrentDirectoryW(32768, buffer);
-    const std::string directory = hostPath(toUnix, buffer);
+    const std::string directory = hostPath(narrow(buffer));
     if (directory.empty()) return failWith("the working directory has no host path");
 
     GetTempPathW(MAX_PATH + 1, buffer);
     const std::wstring exchange = std::wstring(buffer) + L"orva-bridge-" + std::to_wstring(GetCurrentProcessId()) +
                                   L"-" + std::to_wstring(GetTickCount64());
     if (!CreateDirectoryW(exchange.c_str(), nullptr)) return failWith("cannot make the exchange folder");
-    const std::string host = hostPath(toUnix, exchange);
+    const std::string host = hostPath(narrow(exchange));
     if (host.empty() || host.find('"') != std::string::npos) {
         RemoveDirectoryW(exchange.c_str());
         return failWith("the exchange folder has no host path this bridge can pass on");
@@ -121,14 +94,7 @@ int main() {
     }
 
     std::wstring line = L"/bin/sh \"" + std::wstring(host.begin(), host.end()) + L"/run.sh\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(L"/bin/sh", line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-        return failWith("cannot start the host shell");
-    }
-    if (process.hProcess) CloseHandle(process.hProcess);
-    if (process.hThread) CloseHandle(process.hThread);
+    if (!startHostProgram(L"/bin/sh", line)) return failWith("cannot start the host shell");
 
     // The status file appears only once the tool has ended.
     const ULONGLONG deadline = GetTickCount64() + 10 * 60 * 1000;
