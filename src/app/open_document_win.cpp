@@ -9,11 +9,23 @@
 #include "pdf/pdf_backend.h"
 #include "document/absolute_path.h"
 #include "platform/final_path.h"
+#include "platform/window_kit.h"
 #include "base/win32.h"
 
 namespace orva {
 
 namespace {
+
+// The PDF backend's renders, with the wait cursor up while the tool runs.
+class RendererShowingWait final : public PageRenderer {
+public:
+    Status renderPage(Document& document, std::uint64_t index) const override {
+        const WaitCursor busy;
+        return pdfPageRenderer().renderPage(document, index);
+    }
+};
+
+const RendererShowingWait kPdfRenderer;
 
 Result<Document> loadOrva(Allocator& allocator, OwnedString&& path) {
     auto contents = readOrvaFile(allocator, path.view());
@@ -48,7 +60,7 @@ Result<Document> loadPdf(Allocator& allocator, OwnedString&& path) {
     document.path = std::move(path);
     document.allocator = &allocator;
     document.kind = DocumentKind::Pdf;
-    document.renderer = &pdfPageRenderer();
+    document.renderer = &kPdfRenderer;
     // A PDF is accepted only when its first page renders.
     if (auto first = ensurePageLoaded(document, 0); !first) return fail(first.error());
     return document;
@@ -83,7 +95,10 @@ void openDocument(AppState& state, std::string_view path) {
     UpdateWindow(state.mainWindow);
     closeDocument(state);
 
-    auto document = loadDocument(*state.allocator, path);
+    auto document = [&] {
+        const WaitCursor busy;
+        return loadDocument(*state.allocator, path);
+    }();
     if (!document) {
         showOpenError(state, path, document.error());
         updateWindowTitle(state);

@@ -27,4 +27,18 @@ struct MenuPopup {
 // A menu bar of popups, in order.
 HMENU buildMenuBar(std::initializer_list<MenuPopup> popups);
 
+// The wait cursor while something long runs on this thread (an open, a
+// render, a print job); the cursor it replaced comes back when it goes, on
+// every way out.
+class WaitCursor {
+public:
+    WaitCursor();
+    ~WaitCursor();
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    HCURSOR previous_;
+};
+
 }  // namespace orva

@@ -33,4 +33,8 @@ HMENU buildMenuBar(std::initializer_list<MenuPopup> popups) {
     return bar;
 }
 
+WaitCursor::WaitCursor() : previous_(SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)))) {}
+
+WaitCursor::~WaitCursor() { SetCursor(previous_); }
+
 }  // namespace orva

@@ -4,6 +4,7 @@
 #include "view/messages.h"
 #include "document/page_request.h"
 #include "platform/modal_ui.h"
+#include "platform/window_kit.h"
 #include "print/print_job.h"
 #include "print/print_layout.h"
 
@@ -82,21 +83,24 @@ void printDocumentWith(PrintState& state, PageLoader loadPage) {
                              dialog.nMaxPage};
     const PageRange range = resolvePrintRange(answer, state.documentLoaded ? state.document.pageCount() : 0);
 
-    DOCINFOA job{};
-    job.cbSize = sizeof job;
-    job.lpszDocName = "OrvaReader";
-    if (modalUi().startDoc(printer, &job) < 1) {
-        tellError(state, "Could not start print job.");
-        modalUi().deleteDC(printer);
-        return;
+    // The wait cursor while the job is spooled; it is gone before any
+    // message is shown.
+    const char* failure = nullptr;
+    {
+        const WaitCursor busy;
+        DOCINFOA job{};
+        job.cbSize = sizeof job;
+        job.lpszDocName = "OrvaReader";
+        if (modalUi().startDoc(printer, &job) < 1) {
+            failure = "Could not start print job.";
+        } else if ((failure = printPages(state, printer, range, loadPage)) != nullptr) {
+            // Ended, not aborted: the sheets already spooled still come out.
+            modalUi().endDoc(printer);
+        } else if (modalUi().endDoc(printer) < 1) {
+            failure = "Printer error while finishing the job.";
+        }
     }
-    if (const char* failure = printPages(state, printer, range, loadPage)) {
-        // Ended, not aborted: the sheets already spooled still come out.
-        modalUi().endDoc(printer);
-        tellError(state, failure);
-    } else if (modalUi().endDoc(printer) < 1) {
-        tellError(state, "Printer error while finishing the job.");
-    }
+    if (failure != nullptr) tellError(state, failure);
     modalUi().deleteDC(printer);
 }
 

@@ -6,7 +6,8 @@
 //   mkdir NAME          create a folder in the working directory
 //   write NAME SOURCE   copy the file SOURCE to NAME
 //   ppm NAME W H        write a W x H image; "{page}" in NAME becomes the -f
-//                       value; pixel (x, y) is red = page, green = x, blue = y
+//                       value; pixel (x, y) is red = page, green = x, blue = y;
+//                       only in a run given a page (-f), as the rasteriser is
 //   stdout TEXT / stderr TEXT   print TEXT (\n \r \t \\ understood)
 //   stdout-bytes N / stderr-bytes N   print N bytes, both streams taking turns
 //   sleep MS            wait before exiting
@@ -112,6 +113,7 @@ int main() {
         CopyFileW(widen(value.substr(space + 1)).c_str(), widen(value.substr(0, space)).c_str(), FALSE);
     });
     each("ppm", [&](const std::string& value) {
+        if (page == 0) return;
         std::istringstream fields(value);
         std::string name;
         unsigned width = 0, height = 0;

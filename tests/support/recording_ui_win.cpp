@@ -5,54 +5,54 @@
 namespace orva::testing {
 
 int RecordingUi::messageBox(HWND owner, const char* text, const char* caption, UINT style) {
-    calls.emplace_back("messageBox");
+    note("messageBox");
     messages.push_back({owner, text ? text : "", caption ? caption : "", style});
     if (onMessage) onMessage();
     return IDOK;
 }
 
 BOOL RecordingUi::getOpenFileName(OPENFILENAMEA* record) {
-    calls.emplace_back("getOpenFileName");
+    note("getOpenFileName");
     openRecords.push_back(*record);
     return answerOpen(record);
 }
 
 BOOL RecordingUi::printDialog(PRINTDLGA* record) {
-    calls.emplace_back("printDialog");
+    note("printDialog");
     printRecords.push_back(*record);
     return answerPrint(record);
 }
 
 int RecordingUi::startDoc(HDC, const DOCINFOA* job) {
-    calls.emplace_back("startDoc");
+    note("startDoc");
     jobNames.emplace_back(job && job->lpszDocName ? job->lpszDocName : "");
     return startDocResult;
 }
 
 int RecordingUi::getDeviceCaps(HDC, int index) {
-    calls.emplace_back(index == HORZRES ? "getDeviceCaps(HORZRES)"
+    note(index == HORZRES ? "getDeviceCaps(HORZRES)"
                        : index == VERTRES ? "getDeviceCaps(VERTRES)"
                                           : "getDeviceCaps(" + std::to_string(index) + ")");
     return index == HORZRES ? horzRes : index == VERTRES ? vertRes : 0;
 }
 
 int RecordingUi::startPage(HDC) {
-    calls.emplace_back("startPage");
+    note("startPage");
     return ++startPages_ == failStartPageAt ? 0 : startPageResult;
 }
 
 int RecordingUi::endPage(HDC) {
-    calls.emplace_back("endPage");
+    note("endPage");
     return ++endPages_ == failEndPageAt ? 0 : endPageResult;
 }
 
 int RecordingUi::endDoc(HDC) {
-    calls.emplace_back("endDoc");
+    note("endDoc");
     return endDocResult;
 }
 
 BOOL RecordingUi::deleteDC(HDC printer) {
-    calls.emplace_back("deleteDC");
+    note("deleteDC");
     return DeleteDC(printer);
 }
 

@@ -23,6 +23,8 @@ public:
 
     // Every call in order, by name ("messageBox", "printDialog", "startDoc", ...).
     std::vector<std::string> calls;
+    // The thread's cursor at each of those calls, in the same order.
+    std::vector<HCURSOR> cursors;
     std::vector<MessageRecord> messages;
     std::vector<OPENFILENAMEA> openRecords;
     std::vector<PRINTDLGA> printRecords;
@@ -56,6 +58,11 @@ public:
     void chooseFile(std::string path);
 
 private:
+    void note(std::string call) {
+        calls.push_back(std::move(call));
+        cursors.push_back(GetCursor());
+    }
+
     ModalUi* previous_;
     int startPages_ = 0;
     int endPages_ = 0;
