@@ -10,10 +10,10 @@
 #include <string>
 
 #include "document/page_request.h"
+#include "harness/win_timer.h"
 #include "pdf/pdf_backend.h"
 #include "support/child_process_win.h"
 #include "support/test_document.h"
-#include "harness/win_timer.h"
 
 using namespace orva;
 

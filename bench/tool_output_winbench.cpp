@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/tool_runner.h"
 #include "harness/win_timer.h"
+#include "platform/tool_runner.h"
 #include "support/child_process_win.h"
 
 using namespace orva;

@@ -4,17 +4,17 @@
 #include <cstring>
 #include <vector>
 
-#include "app/page_change.h"
 #include "app/app_state.h"
-#include "view/draw_page_image.h"
 #include "app/main_window.h"
+#include "app/page_change.h"
+#include "harness/win_timer.h"
+#include "support/painted_bitmap_win.h"
+#include "support/test_document.h"
+#include "view/draw_page_image.h"
 #include "view/messages.h"
 #include "view/paint.h"
 #include "view/view.h"
 #include "view/view_geometry.h"
-#include "support/painted_bitmap_win.h"
-#include "support/test_document.h"
-#include "harness/win_timer.h"
 
 using namespace orva;
 using orva::bench::measure;

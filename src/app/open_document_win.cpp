@@ -1,16 +1,16 @@
 #include "app/open_document.h"
 
-#include "view/messages.h"
-#include "view/view.h"
-#include "view/window_title.h"
+#include "base/win32.h"
+#include "document/absolute_path.h"
 #include "document/orva_reader.h"
 #include "document/page_request.h"
 #include "document/path_rules.h"
 #include "pdf/pdf_backend.h"
-#include "document/absolute_path.h"
 #include "platform/final_path.h"
 #include "platform/window_kit.h"
-#include "base/win32.h"
+#include "view/messages.h"
+#include "view/view.h"
+#include "view/window_title.h"
 
 namespace orva {
 

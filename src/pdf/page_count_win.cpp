@@ -1,10 +1,10 @@
 // The page count of a PDF file, from the report of the information tool.
+#include "document/absolute_path.h"
 #include "pdf/page_count_report.h"
 #include "pdf/pdf_backend.h"
 #include "pdf/tool_locator.h"
-#include "platform/tool_runner.h"
-#include "document/absolute_path.h"
 #include "platform/final_path.h"
+#include "platform/tool_runner.h"
 
 namespace orva {
 

@@ -1,16 +1,16 @@
 // One PDF page rendered by the rasteriser into the work folder and read back.
 #include "base/fixed_text.h"
+#include "base/scoped_win.h"
 #include "base/utf.h"
+#include "document/absolute_path.h"
 #include "pdf/pdf_backend.h"
 #include "pdf/ppm_page_key.h"
 #include "pdf/ppm_reader.h"
 #include "pdf/tool_locator.h"
 #include "pdf/tool_paths.h"
-#include "platform/tool_runner.h"
 #include "pdf/work_folder.h"
-#include "document/absolute_path.h"
 #include "platform/final_path.h"
-#include "base/scoped_win.h"
+#include "platform/tool_runner.h"
 
 namespace orva {
 

@@ -5,9 +5,9 @@
 #include <string_view>
 
 #include "base/allocator.h"
+#include "pdf/tool_search.h"
 #include "platform/environment.h"
 #include "platform/environment_map.h"
-#include "pdf/tool_search.h"
 
 namespace orva {
 

@@ -1,9 +1,9 @@
 #include "pdf/tool_locator.h"
 
 #include "base/utf.h"
+#include "base/win32.h"
 #include "platform/environment.h"
 #include "platform/final_path.h"
-#include "base/win32.h"
 
 
 namespace orva {

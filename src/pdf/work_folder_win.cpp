@@ -4,9 +4,9 @@
 #include <utility>
 
 #include "base/fixed_text.h"
+#include "base/scoped_win.h"
 #include "pdf/tool_locator.h"
 #include "pdf/tool_paths.h"
-#include "base/scoped_win.h"
 
 namespace orva {
 

@@ -1,7 +1,7 @@
 #include <atomic>
 
-#include "platform/byte_source.h"
 #include "base/win32.h"
+#include "platform/byte_source.h"
 
 namespace orva {
 

@@ -1,7 +1,7 @@
 #include "platform/final_path.h"
 
-#include "base/utf.h"
 #include "base/scoped_win.h"
+#include "base/utf.h"
 
 namespace orva {
 

@@ -1,7 +1,7 @@
 #include "platform/tool_runner.h"
 
-#include "platform/tool_command_line.h"
 #include "base/scoped_win.h"
+#include "platform/tool_command_line.h"
 
 namespace orva {
 

@@ -2,8 +2,8 @@
 // The print preview window: one page as a sheet of paper, paged on its own.
 #include <cstdint>
 
-#include "print/print_state.h"
 #include "base/win32.h"
+#include "print/print_state.h"
 
 namespace orva {
 

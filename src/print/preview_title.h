@@ -1,7 +1,7 @@
 #pragma once
 // The caption of the print preview window.
-#include "print/print_state.h"
 #include "base/fixed_text.h"
+#include "print/print_state.h"
 
 namespace orva {
 

@@ -1,10 +1,10 @@
 #include "print/preview.h"
 
-#include "view/messages.h"
 #include "document/page_request.h"
 #include "platform/window_kit.h"
 #include "print/preview_title.h"
 #include "print/print.h"
+#include "view/messages.h"
 
 namespace orva {
 

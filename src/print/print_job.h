@@ -4,8 +4,8 @@
 // producing the page can be tried.
 #include <cstdint>
 
-#include "print/print_state.h"
 #include "base/win32.h"
+#include "print/print_state.h"
 
 #include <commdlg.h>
 

@@ -1,12 +1,12 @@
 #include "print/print.h"
 
-#include "view/draw_page_image.h"
-#include "view/messages.h"
 #include "document/page_request.h"
 #include "platform/modal_ui.h"
 #include "platform/window_kit.h"
 #include "print/print_job.h"
 #include "print/print_layout.h"
+#include "view/draw_page_image.h"
+#include "view/messages.h"
 
 namespace orva {
 

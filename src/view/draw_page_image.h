@@ -1,8 +1,8 @@
 #pragma once
 // The one routine that puts a page image on a device context: the screen,
 // the printer and the preview all draw through it.
-#include "document/page_image.h"
 #include "base/win32.h"
+#include "document/page_image.h"
 
 namespace orva {
 

@@ -2,8 +2,8 @@
 // What the main window tells the user outside its client area.
 #include <string_view>
 
-#include "view/viewer.h"
 #include "base/error_code.h"
+#include "view/viewer.h"
 
 namespace orva {
 

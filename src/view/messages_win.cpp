@@ -1,7 +1,7 @@
 #include "view/messages.h"
 
-#include "view/window_title.h"
 #include "platform/modal_ui.h"
+#include "view/window_title.h"
 
 namespace orva {
 

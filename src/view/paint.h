@@ -1,7 +1,7 @@
 #pragma once
 // Painting of the main window's client area.
-#include "view/viewer.h"
 #include "base/win32.h"
+#include "view/viewer.h"
 
 namespace orva {
 

@@ -1,7 +1,7 @@
 #include "view/paint_sidebar_win.h"
 
-#include "view/draw_page_image.h"
 #include "base/fixed_text.h"
+#include "view/draw_page_image.h"
 #include "view/paint_gdi_win.h"
 
 namespace orva {

@@ -1,8 +1,8 @@
 #pragma once
 // The thumbnail strip along the left edge of the main window.
-#include "view/viewer.h"
-#include "view/view_geometry.h"
 #include "base/win32.h"
+#include "view/view_geometry.h"
+#include "view/viewer.h"
 
 namespace orva {
 

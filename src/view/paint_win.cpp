@@ -1,12 +1,12 @@
 #include "view/paint.h"
 
 #include "base/scoped_win.h"
+#include "document/page_request.h"
 #include "view/draw_page_image.h"
 #include "view/paint_gdi_win.h"
 #include "view/paint_sidebar_win.h"
 #include "view/status_text.h"
 #include "view/view_geometry.h"
-#include "document/page_request.h"
 
 namespace orva {
 

@@ -2,8 +2,8 @@
 // The one line of text along the bottom of the main window.
 #include <cstdint>
 
-#include "view/viewer.h"
 #include "base/fixed_text.h"
+#include "view/viewer.h"
 
 namespace orva {
 

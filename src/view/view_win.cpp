@@ -3,9 +3,9 @@
 // the scroll bars and asks for the repaint its change needs.
 #include "view/view.h"
 
-#include "view/view_geometry.h"
-#include "document/page_request.h"
 #include "base/win32.h"
+#include "document/page_request.h"
+#include "view/view_geometry.h"
 
 namespace orva {
 

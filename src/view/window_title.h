@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "view/viewer.h"
 #include "base/error_code.h"
 #include "base/fixed_text.h"
+#include "view/viewer.h"
 
 namespace orva {
 

@@ -9,8 +9,8 @@
 
 #include "app/app_state.h"
 #include "app/main_window.h"
-#include "view/view.h"
 #include "support/view_test_win.h"
+#include "view/view.h"
 
 namespace orva::testing {
 namespace {

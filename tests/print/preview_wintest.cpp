@@ -7,8 +7,8 @@
 #include "app/main_window.h"
 #include "print/preview.h"
 #include "print/print.h"
-#include "support/main_window_fixture_win.h"
 #include "print/print_fixtures_win.h"
+#include "support/main_window_fixture_win.h"
 
 namespace orva::testing {
 namespace {

@@ -7,9 +7,9 @@
 #include <cstring>
 #include <vector>
 
-#include "pdf/pdf_backend.h"
 #include "app/app_state.h"
 #include "base/win32.h"
+#include "pdf/pdf_backend.h"
 #include "support/painted_bitmap_win.h"
 
 namespace orva::testing {

@@ -6,11 +6,11 @@
 #include "app/app_state.h"
 #include "app/main_window.h"
 #include "print/print.h"
+#include "print/print_fixtures_win.h"
 #include "print/print_job.h"
 #include "print/print_layout.h"
 #include "support/fake_poppler_win.h"
 #include "support/main_window_fixture_win.h"
-#include "print/print_fixtures_win.h"
 
 namespace orva::testing {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "view/paint.h"
 #include "support/view_test_win.h"
+#include "view/paint.h"
 
 namespace orva::testing {
 namespace {
