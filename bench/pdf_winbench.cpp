@@ -14,6 +14,7 @@
 #include "pdf/pdf_backend.h"
 #include "support/child_process_win.h"
 #include "support/test_document.h"
+#include "support/wide_text_win.h"
 
 using namespace orva;
 
