@@ -3,13 +3,14 @@
 # make bench            build and run the benchmarks (native and under Wine)
 # make fuzz             fuzz every target for a while [FUZZ_MINUTES=10 | FUZZ_SECONDS=N] [FUZZ_TARGETS="a b"]
 # make soak             a long run of real viewers under Wine (not part of make test)
+# make dist             the Windows release zip in dist/, rebuilt from scratch to prove it reproducible, and run under Wine
 BUILD ?= build
 JOBS ?= $(shell nproc)
 NATIVE := $(BUILD)/native
 WIN := $(BUILD)/win
 SAMPLE := $(NATIVE)/samples/sample.orva
 
-.PHONY: run test bench fuzz soak setup native win clean
+.PHONY: run test bench fuzz soak dist setup native win clean
 
 setup:
 	@scripts/setup
@@ -40,6 +41,9 @@ fuzz: setup
 
 soak: native win
 	@scripts/soak $(BUILD)
+
+dist: native win
+	@JOBS=$(JOBS) scripts/make-release $(BUILD)
 
 clean:
 	rm -rf $(BUILD)

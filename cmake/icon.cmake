@@ -17,6 +17,3 @@ set(ORVA_ICON_ICO ${CMAKE_BINARY_DIR}/icon/orva.ico)
 add_custom_command(OUTPUT ${ORVA_ICON_ICO}
   COMMAND ${ICOTOOL} --create --output=${ORVA_ICON_ICO} ${ORVA_ICON_PNGS}
   DEPENDS ${ORVA_ICON_PNGS} VERBATIM)
-set(ORVA_ICON_RC ${CMAKE_BINARY_DIR}/icon/orva.rc)
-file(WRITE ${ORVA_ICON_RC} "1 ICON \"${ORVA_ICON_ICO}\"\n")
-set_source_files_properties(${ORVA_ICON_RC} PROPERTIES OBJECT_DEPENDS ${ORVA_ICON_ICO})

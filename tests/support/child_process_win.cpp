@@ -191,11 +191,13 @@ HWND findProcessWindow(DWORD processId, const char* className, DWORD ms) {
     }
 }
 
-std::string windowText(HWND window) {
+std::wstring windowTextW(HWND window) {
     wchar_t text[1024] = {};
     GetWindowTextW(window, text, 1024);
-    return narrow(text);
+    return text;
 }
+
+std::string windowText(HWND window) { return narrow(windowTextW(window)); }
 
 void writeAll(HANDLE handle, std::string_view bytes) {
     std::size_t done = 0;

@@ -50,7 +50,7 @@ public:
     // Reads the captured output to its end and drops it; the bytes read.
     std::uint64_t drain();
     // Its exit code, or STILL_ACTIVE when it still runs after `ms`.
-    DWORD waitForExit(DWORD ms);
+    DWORD waitForExit(DWORD ms = 20000);
     void terminate();
 
 private:
@@ -79,7 +79,25 @@ bool runHostProgram(const std::wstring& program, const std::wstring& commandLine
 // for at most `ms`; null when none came.
 HWND findProcessWindow(DWORD processId, const char* className, DWORD ms = 20000);
 
+// Its title, as UTF-16 and as UTF-8.
+std::wstring windowTextW(HWND window);
 std::string windowText(HWND window);
+
+// Waits up to `ms` for the window's title to satisfy `wanted`, and returns
+// the title it has then.
+template <class Wanted>
+std::wstring waitForTitleWhere(HWND window, Wanted&& wanted, DWORD ms = 20000) {
+    std::wstring title = windowTextW(window);
+    for (DWORD waited = 0; !wanted(title) && waited < ms; waited += 50) {
+        Sleep(50);
+        title = windowTextW(window);
+    }
+    return title;
+}
+
+inline std::wstring waitForTitle(HWND window, const std::wstring& expected, DWORD ms = 20000) {
+    return waitForTitleWhere(window, [&](const std::wstring& title) { return title == expected; }, ms);
+}
 
 // Writes all of `bytes`, in pieces the handle takes; stops at a failure.
 void writeAll(HANDLE handle, std::string_view bytes);
