@@ -1,0 +1,272 @@
+#pragma once
+// Test helpers for the toolkit's own program run as a child: starting it with
+// its output in a file, waiting for it, interrupting it, and variables of the
+// environment set for the length of a test. Header-only, for the native and
+// the Windows build.
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include "base/allocator.h"
+#include "platform/tool_command_line.h"
+#else
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+#endif
+
+namespace orvatool::testing {
+
+#ifndef _WIN32
+inline std::string readWholeText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+#endif
+
+#ifdef _WIN32
+inline std::wstring widen(const std::string& text) {
+    if (text.empty()) return {};
+    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
+    return out;
+}
+#endif
+
+// The variable's value, or nothing when unset.
+inline std::optional<std::string> variable(const std::string& name) {
+#ifdef _WIN32
+    wchar_t buffer[32768];
+    const DWORD length = GetEnvironmentVariableW(widen(name).c_str(), buffer, 32768);
+    if (length == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
+    std::string out;
+    for (DWORD i = 0; i < length; ++i) out += static_cast<char>(buffer[i] < 0x80 ? buffer[i] : '?');
+    return out;
+#else
+    const char* value = std::getenv(name.c_str());
+    if (value == nullptr) return std::nullopt;
+    return std::string(value);
+#endif
+}
+
+inline void setVariable(const std::string& name, const std::optional<std::string>& value) {
+#ifdef _WIN32
+    SetEnvironmentVariableW(widen(name).c_str(), value ? widen(*value).c_str() : nullptr);
+#else
+    if (value) {
+        ::setenv(name.c_str(), value->c_str(), 1);
+    } else {
+        ::unsetenv(name.c_str());
+    }
+#endif
+}
+
+// Sets a variable of this process, which its children inherit, until the
+// scope ends.
+class ScopedVariable {
+public:
+    ScopedVariable(std::string name, std::optional<std::string> value)
+        : name_(std::move(name)), previous_(variable(name_)) {
+        setVariable(name_, value);
+    }
+    ~ScopedVariable() { setVariable(name_, previous_); }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    std::string name_;
+    std::optional<std::string> previous_;
+};
+
+// A program started with its standard output and error in one file.
+class Child {
+public:
+    static std::optional<Child> start(const std::string& program, const std::vector<std::string>& args,
+                                      const std::string& outputFile) {
+        Child child;
+#ifdef _WIN32
+        std::vector<std::string_view> parts{program};
+        for (const std::string& arg : args) parts.push_back(arg);
+        orva::Allocator allocator;
+        auto commandLine = orva::buildToolCommandLine(allocator, parts);
+        if (!commandLine) return std::nullopt;
+        std::wstring line = widen(std::string(commandLine->view()));
+        SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+        const HANDLE output = CreateFileW(widen(outputFile).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                          &inheritable, CREATE_ALWAYS, 0, nullptr);
+        if (output == INVALID_HANDLE_VALUE) return std::nullopt;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        startup.hStdOutput = output;
+        startup.hStdError = output;
+        PROCESS_INFORMATION process{};
+        const BOOL started = CreateProcessW(widen(program).c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                            nullptr, &startup, &process);
+        CloseHandle(output);
+        if (!started) return std::nullopt;
+        CloseHandle(process.hThread);
+        child.process_ = process.hProcess;
+#else
+        std::vector<std::string> strings{program};
+        strings.insert(strings.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (std::string& s : strings) argv.push_back(s.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+        const int spawned = posix_spawn(&child.pid_, program.c_str(), &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        if (spawned != 0) return std::nullopt;
+#endif
+        return child;
+    }
+
+    Child(Child&& other) noexcept { swap(other); }
+    Child& operator=(Child&& other) noexcept {
+        swap(other);
+        return *this;
+    }
+    Child(const Child&) = delete;
+    ~Child() {
+        // A child a failed test left running is ended.
+        if (running()) {
+#ifdef _WIN32
+            TerminateProcess(process_, 1);
+#else
+            ::kill(pid_, SIGKILL);
+#endif
+            (void)wait();
+        }
+#ifdef _WIN32
+        if (process_ != nullptr) CloseHandle(process_);
+#endif
+    }
+
+    bool running() const {
+#ifdef _WIN32
+        return process_ != nullptr && !finished_;
+#else
+        return pid_ > 0 && !finished_;
+#endif
+    }
+
+    // The exit status, or 128 + the signal that ended it; nothing when it
+    // is still running at the deadline.
+    std::optional<int> wait(std::chrono::milliseconds limit = std::chrono::minutes(10)) {
+        if (finished_) return status_;
+#ifdef _WIN32
+        if (WaitForSingleObject(process_, static_cast<DWORD>(limit.count())) != WAIT_OBJECT_0) return std::nullopt;
+        DWORD code = 0;
+        GetExitCodeProcess(process_, &code);
+        status_ = static_cast<int>(code);
+#else
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        int status = 0;
+        for (;;) {
+            const pid_t done = ::waitpid(pid_, &status, WNOHANG);
+            if (done == pid_) break;
+            if (done < 0) return std::nullopt;
+            if (std::chrono::steady_clock::now() > deadline) return std::nullopt;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+#endif
+        finished_ = true;
+        return status_;
+    }
+
+#ifdef _WIN32
+    // Ctrl+C as a terminal gives it to a program under Wine: SIGINT to the
+    // host's process, which Wine hands to the program's console handlers as
+    // CTRL_C_EVENT. (Without a console of its own, which a test run lacks,
+    // GenerateConsoleCtrlEvent reaches nobody.) The host process is the one
+    // whose command line, in /proc, holds `marker` and the program's name.
+    bool sendCtrlCUnderWine(const std::string& program, const std::string& marker) const {
+        std::string found;
+        std::error_code error;
+        for (std::filesystem::directory_iterator it("Z:\\proc", error), end; !error && it != end; it.increment(error)) {
+            const std::string name = it->path().filename().string();
+            if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) continue;
+            std::ifstream in(it->path() / "cmdline", std::ios::binary);
+            std::ostringstream text;
+            text << in.rdbuf();
+            const std::string commandLine = text.str();
+            if (commandLine.find(marker) != std::string::npos && commandLine.find(program) != std::string::npos) {
+                if (!found.empty()) return false;  // not one process: send nothing
+                found = name;
+            }
+        }
+        if (found.empty()) return false;
+        std::wstring line = L"/bin/sh -c \"kill -INT " + widen(found) + L"\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        if (!CreateProcessW(L"/bin/sh", line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+            return false;
+        }
+        // Wine hands back no handle of a host process to wait for.
+        if (process.hProcess != nullptr) CloseHandle(process.hProcess);
+        if (process.hThread != nullptr) CloseHandle(process.hThread);
+        return true;
+    }
+#else
+    bool sendSignal(int signal) const { return ::kill(pid_, signal) == 0; }
+    // The most memory the running child has held at once: its resident
+    // set's high-water mark, since it started its program (the figure the
+    // system gives at its end also counts the copy of this process it began
+    // as). 0 once it has ended.
+    long residentPeakKilobytes() const {
+        const auto status = readWholeText("/proc/" + std::to_string(pid_) + "/status");
+        const auto at = status.find("VmHWM:");
+        return at == std::string::npos ? 0 : std::atol(status.c_str() + at + 6);
+    }
+#endif
+
+private:
+    Child() = default;
+    void swap(Child& other) noexcept {
+#ifdef _WIN32
+        std::swap(process_, other.process_);
+#else
+        std::swap(pid_, other.pid_);
+#endif
+        std::swap(finished_, other.finished_);
+        std::swap(status_, other.status_);
+    }
+
+#ifdef _WIN32
+    HANDLE process_ = nullptr;
+#else
+    pid_t pid_ = -1;
+#endif
+    bool finished_ = false;
+    int status_ = 0;
+};
+
+}  // namespace orvatool::testing
