@@ -29,6 +29,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <cerrno>
 #include <unistd.h>
 
 extern char** environ;
@@ -176,29 +177,38 @@ public:
 #endif
     }
 
-    // The exit status, or 128 + the signal that ended it; nothing when it
-    // is still running at the deadline.
-    std::optional<int> wait(std::chrono::milliseconds limit = std::chrono::minutes(10)) {
+    // The exit status, or 128 + the signal that ended it; nothing when the
+    // wait fails.
+    std::optional<int> wait() {
+        if (finished_) return status_;
+#ifdef _WIN32
+        if (WaitForSingleObject(process_, INFINITE) != WAIT_OBJECT_0) return std::nullopt;
+        return finish();
+#else
+        int status = 0;
+        while (::waitpid(pid_, &status, 0) < 0) {
+            if (errno != EINTR) return std::nullopt;
+        }
+        return finish(status);
+#endif
+    }
+
+    // The same, or nothing when it still runs at the deadline.
+    std::optional<int> wait(std::chrono::milliseconds limit) {
         if (finished_) return status_;
 #ifdef _WIN32
         if (WaitForSingleObject(process_, static_cast<DWORD>(limit.count())) != WAIT_OBJECT_0) return std::nullopt;
-        DWORD code = 0;
-        GetExitCodeProcess(process_, &code);
-        status_ = static_cast<int>(code);
+        return finish();
 #else
         const auto deadline = std::chrono::steady_clock::now() + limit;
         int status = 0;
         for (;;) {
             const pid_t done = ::waitpid(pid_, &status, WNOHANG);
-            if (done == pid_) break;
-            if (done < 0) return std::nullopt;
-            if (std::chrono::steady_clock::now() > deadline) return std::nullopt;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            if (done == pid_) return finish(status);
+            if (done < 0 || std::chrono::steady_clock::now() > deadline) return std::nullopt;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
-        status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 #endif
-        finished_ = true;
-        return status_;
     }
 
 #ifdef _WIN32
@@ -250,6 +260,21 @@ public:
 
 private:
     Child() = default;
+#ifdef _WIN32
+    int finish() {
+        DWORD code = 0;
+        GetExitCodeProcess(process_, &code);
+        status_ = static_cast<int>(code);
+        finished_ = true;
+        return status_;
+    }
+#else
+    int finish(int status) {
+        status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        finished_ = true;
+        return status_;
+    }
+#endif
     void swap(Child& other) noexcept {
 #ifdef _WIN32
         std::swap(process_, other.process_);

@@ -281,12 +281,6 @@ TEST_F(PdfTest, BadRangesAreRefused) {
         }
         expectNothingLeft();
     }
-    // The rules themselves.
-    EXPECT_EQ(parsePageRange("7")->first, 7u);
-    EXPECT_EQ(parsePageRange("7")->last, 7u);
-    EXPECT_EQ(parsePageRange("7-")->last, 0u);
-    EXPECT_EQ(pagesWithin(*parsePageRange("7-"), 9)->last, 9u);
-    EXPECT_EQ(pagesWithin(*parsePageRange("9"), 9)->first, 9u);
 }
 
 TEST_F(PdfTest, FailuresLeaveNothingBehindAndKeepAnOldOutput) {
@@ -393,6 +387,30 @@ TEST_F(PdfTest, AnInterruptedRunLeavesNothingBehind) {
         expectNothingLeft();
     }
 }
+
+#ifndef _WIN32
+// An interruption does not wait for the page in progress: the pdftoppm run
+// is ended with the program's own.
+TEST_F(PdfTest, AnInterruptionEndsAHangingPdftoppm) {
+    fs::create_directories(folder_ / "slow");
+    const std::string script = "#!/bin/sh\nexec sleep 60\n";
+    ASSERT_TRUE(orva::testing::writeBytesToFile(path("slow/pdftoppm"), Bytes(script.begin(), script.end())));
+    fs::permissions(folder_ / "slow" / "pdftoppm", fs::perms::owner_all);
+    const testing::ScopedVariable searchPath("PATH", path("slow") + ":/usr/bin:/bin");
+    auto child = testing::Child::start(kProgram, {"pdf", kManual, "-o", path("manual.orva")}, path("log.txt"));
+    ASSERT_TRUE(child);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!fs::exists(folder_ / "manual.orva.partial") && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const auto sent = std::chrono::steady_clock::now();
+    ASSERT_TRUE(child->sendSignal(SIGTERM));
+    EXPECT_EQ(child->wait(std::chrono::seconds(30)), 128 + SIGTERM);
+    EXPECT_LT(std::chrono::steady_clock::now() - sent, std::chrono::seconds(2));
+    expectNothingLeft({"log.txt", "slow"});
+}
+#endif
 
 #ifndef _WIN32
 // The program's own resident memory, one page against the whole manual: the

@@ -79,10 +79,11 @@ constexpr Command kPack{
 constexpr Command kPdf{
     "pdf", "pdf IN.pdf -o OUT.orva [--dpi N] [--raw|--rle] [--pages A-B] [--title TEXT]",
     "render a PDF's pages into a container, with poppler's pdftoppm",
-    "Renders the pages of IN.pdf with poppler's pdftoppm, one page at a time, and\n"
-    "appends each to OUT.orva before the next is rendered: memory holds about one\n"
-    "page, however long the document. The page count comes from pdfinfo. Pages are\n"
-    "run-length encoded and rendered at 150 dpi unless the options say otherwise.\n"
+    "Renders the pages of IN.pdf with poppler's pdftoppm, one run a page, and\n"
+    "appends each to OUT.orva as it comes, while the next one renders: memory\n"
+    "holds about one page, however long the document. The page count comes from\n"
+    "pdfinfo. Pages are rendered at 150 dpi and run-length encoded unless the\n"
+    "options say otherwise.\n"
     "\n"
     "The container is written as OUT.orva.partial and renamed to OUT.orva once\n"
     "complete; pdftoppm writes into a folder of this run's own in the temporary\n"

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <optional>
 #include <system_error>
+#include <vector>
 
 #include "files.h"
 #include "pdf/page_count_report.h"
@@ -57,6 +58,36 @@ std::expected<fs::path, std::string> renderedImage(const fs::path& folder) {
     }
     return std::unexpected("pdftoppm wrote no image");
 }
+
+// One pdftoppm run for one page into a folder of its own, on a thread of
+// its own where one can be had, so that the next page renders while this
+// one is read and stored.
+struct PageRender {
+    orva::Allocator* allocator = nullptr;
+    std::uint32_t page = 0;
+    fs::path folder;
+    std::string folderText;
+    std::vector<std::string> arguments;
+    orva::Result<ToolRun> run = orva::fail(orva::ErrorCode::SpawnFailed);
+    BackgroundTask task;
+
+    static void work(void* self) {
+        auto& render = *static_cast<PageRender*>(self);
+        std::vector<std::string_view> views(render.arguments.begin(), render.arguments.end());
+        render.run = runPdfTool(*render.allocator, views, render.folderText, false);
+    }
+    void begin(std::uint32_t number, const std::string& tool, const std::string& resolution, const std::string& input) {
+        page = number;
+        const std::string text = std::to_string(number);
+        arguments = {tool, "-q", "-f", text, "-l", text, "-r", resolution, input, "page"};
+        if (!task.start(work, this)) work(this);
+    }
+    // The run's result, once it has ended.
+    orva::Result<ToolRun>& finish() {
+        task.join();
+        return run;
+    }
+};
 
 }  // namespace
 
@@ -124,27 +155,34 @@ std::expected<PdfOutcome, PdfFailure> convertPdf(const PdfJob& job, orva::Alloca
     auto folder = makePrivateFolder("orvatool-");
     if (!folder) return failure(folder.error());
     const FolderGuard work(*folder);
-    const std::string workText = utf8(work.path());
     auto file = PartialFile::create(pathFromUtf8(job.output));
     if (!file) return failure(file.error());
     auto writer = ContainerWriter::begin(*file, allocator, job.pack, total);
     if (!writer) return failure(job.output + ": " + writer.error());
 
+    // Two pages in flight at most: the one being stored and the next,
+    // rendered meanwhile into the other folder.
+    PageRender renders[2];
+    for (int i = 0; i < 2; ++i) {
+        renders[i].allocator = &allocator;
+        renders[i].folder = work.path() / (i == 0 ? "a" : "b");
+        renders[i].folderText = utf8(renders[i].folder);
+        if (!fs::create_directory(renders[i].folder, error)) return failure(utf8(work.path()) + ": cannot be written");
+    }
     const std::string resolution = std::to_string(job.pack.dpi);
+    renders[0].begin(pages->first, *render, resolution, inputText);
     for (std::uint32_t page = pages->first; page <= pages->last; ++page) {
+        PageRender& current = renders[(page - pages->first) % 2];
+        auto& run = current.finish();
         if (interruption() != 0) return interrupted();
-        const std::string number = std::to_string(page);
-        const std::string_view arguments[] = {*render, "-q", "-f", number, "-l", number, "-r", resolution, inputText,
-                                              "page"};
-        auto run = runPdfTool(allocator, arguments, workText, false);
+        if (page < pages->last) renders[(page - pages->first + 1) % 2].begin(page + 1, *render, resolution, inputText);
+        const std::string which = job.input + ": page " + std::to_string(page) + ": ";
         if (!run && run.error() == orva::ErrorCode::Canceled) return interrupted();
         if (!run) return failure(*render + " could not be run: " + std::string(orva::errorName(run.error())));
-        if (interruption() != 0) return interrupted();
-        const std::string which = job.input + ": page " + number + ": ";
         if (run->exitCode != 0) {
             return failure(which + "pdftoppm failed (exit status " + std::to_string(run->exitCode) + ")");
         }
-        auto image = renderedImage(work.path());
+        auto image = renderedImage(current.folder);
         if (!image) return failure(which + image.error());
         {
             auto pixels = orva::readPpmFile(allocator, utf8(*image));

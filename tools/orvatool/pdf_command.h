@@ -1,7 +1,7 @@
 #pragma once
 // A PDF made into a container: each page rendered by pdftoppm into a private
-// folder, read back and appended to the container before the next is
-// rendered, so that memory holds about one page however long the document.
+// folder, read back and appended to the container while pdftoppm renders the
+// next, so that memory holds about one page however long the document.
 #include <cstdint>
 #include <expected>
 #include <string>

@@ -43,6 +43,28 @@ inline constexpr std::size_t kKeptErrorBytes = 4096;
 orva::Result<ToolRun> runPdfTool(orva::Allocator& allocator, std::span<const std::string_view> arguments,
                                  std::string_view workingDirectory, bool captureStdout);
 
+// Work done on a thread of its own, waited for by `join` or on destruction.
+class BackgroundTask {
+public:
+    BackgroundTask() = default;
+    ~BackgroundTask() { join(); }
+    BackgroundTask(const BackgroundTask&) = delete;
+    BackgroundTask& operator=(const BackgroundTask&) = delete;
+
+    // Starts `work(context)`; false when no thread can be had, and then
+    // nothing was started.
+    bool start(void (*work)(void*), void* context);
+    void join();
+
+    // What the thread runs; not for use by the caller.
+    void run() { work_(context_); }
+
+private:
+    void (*work_)(void*) = nullptr;
+    void* context_ = nullptr;
+    void* thread_ = nullptr;
+};
+
 // A new folder only this run uses, in the system's temporary folder.
 std::expected<std::filesystem::path, std::string> makePrivateFolder(std::string_view prefix);
 

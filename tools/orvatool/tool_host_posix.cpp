@@ -1,5 +1,6 @@
 // The POSIX side of the tool host: PATH, posix_spawn, signals.
 #include <fcntl.h>
+#include <pthread.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/select.h>
@@ -9,6 +10,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <new>
 #include <vector>
 
 #include "files.h"
@@ -23,15 +25,12 @@ namespace {
 constexpr int kCaughtSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 volatile sig_atomic_t gInterruption = 0;
+// The signals an InterruptCatcher catches now: those of kCaughtSignals the
+// program was not started to ignore.
+sigset_t gCaught;
+bool gCatching = false;
 
 void noteInterruption(int signal) { gInterruption = signal; }
-
-sigset_t caughtSignals() {
-    sigset_t set;
-    sigemptyset(&set);
-    for (const int signal : kCaughtSignals) sigaddset(&set, signal);
-    return set;
-}
 
 // A pipe whose ends are closed in every child but the one they are handed to.
 bool makePipe(int ends[2]) { return pipe2(ends, O_CLOEXEC) == 0; }
@@ -65,20 +64,27 @@ bool readSome(int fd, orva::ByteBuilder& bytes, std::size_t limit, bool& outOfMe
     return true;
 }
 
-// Signals that are caught stay blocked while a tool runs, except inside the
-// waits, so that an interruption can never slip in between a look at the
-// flag and a wait that would then not end.
+// While a catcher is alive its signals stay blocked, except inside the
+// waits for a tool, so that an interruption ends the tool run at once
+// wherever it arrives, and can never slip in between a look at the flag and
+// a wait that would then not end. A run on another thread blocks them too.
 class BlockedSignals {
 public:
     BlockedSignals() {
-        const sigset_t set = caughtSignals();
-        pthread_sigmask(SIG_BLOCK, &set, &previous_);
+        sigset_t all;
+        sigemptyset(&all);
+        for (const int signal : kCaughtSignals) sigaddset(&all, signal);
+        pthread_sigmask(SIG_BLOCK, &all, &previous_);
+        waiting_ = previous_;
+        for (const int signal : kCaughtSignals) sigdelset(&waiting_, signal);
     }
     ~BlockedSignals() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
-    const sigset_t& previous() const { return previous_; }
+    // The mask inside the waits, and the child's.
+    const sigset_t& waiting() const { return waiting_; }
 
 private:
     sigset_t previous_;
+    sigset_t waiting_;
 };
 
 }  // namespace
@@ -125,7 +131,7 @@ orva::Result<ToolRun> runPdfTool(orva::Allocator& allocator, std::span<const std
     }
 
     const BlockedSignals blocked;
-    if (gInterruption != 0) return orva::fail(orva::ErrorCode::Canceled);
+    if (interruption() != 0) return orva::fail(orva::ErrorCode::Canceled);
 
     posix_spawn_file_actions_t actions;
     posix_spawnattr_t attributes;
@@ -139,10 +145,14 @@ orva::Result<ToolRun> runPdfTool(orva::Allocator& allocator, std::span<const std
     }
     posix_spawn_file_actions_adddup2(&actions, errorWrite.get(), STDERR_FILENO);
     posix_spawn_file_actions_addchdir_np(&actions, directory.c_str());
-    // The child starts with the signal mask the program had, and with the
-    // default action for the signals this program catches.
-    const sigset_t defaults = caughtSignals();
-    posix_spawnattr_setsigmask(&attributes, &blocked.previous());
+    // The child starts with the default action for the signals this program
+    // catches, and none of them blocked.
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    for (const int signal : kCaughtSignals) {
+        if (gCatching && sigismember(&gCaught, signal)) sigaddset(&defaults, signal);
+    }
+    posix_spawnattr_setsigmask(&attributes, &blocked.waiting());
     posix_spawnattr_setsigdefault(&attributes, &defaults);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     pid_t child = 0;
@@ -161,13 +171,13 @@ orva::Result<ToolRun> runPdfTool(orva::Allocator& allocator, std::span<const std
     // Both pipes are read until they end, waiting with the caught signals
     // let through: an interruption ends the wait.
     while (outputOpen || errorOpen) {
-        if (gInterruption != 0) break;
+        if (interruption() != 0) break;
         fd_set readable;
         FD_ZERO(&readable);
         if (outputOpen) FD_SET(outputRead.get(), &readable);
         if (errorOpen) FD_SET(errorRead.get(), &readable);
         const int highest = std::max(outputOpen ? outputRead.get() : -1, errorOpen ? errorRead.get() : -1);
-        if (pselect(highest + 1, &readable, nullptr, nullptr, nullptr, &blocked.previous()) < 0) {
+        if (pselect(highest + 1, &readable, nullptr, nullptr, nullptr, &blocked.waiting()) < 0) {
             if (errno == EINTR) continue;
             break;
         }
@@ -188,7 +198,7 @@ orva::Result<ToolRun> runPdfTool(orva::Allocator& allocator, std::span<const std
         if (waited == child) break;
         if (waited < 0 && errno != EINTR) return orva::fail(orva::ErrorCode::WaitFailed);
     }
-    if (gInterruption != 0) return orva::fail(orva::ErrorCode::Canceled);
+    if (interruption() != 0) return orva::fail(orva::ErrorCode::Canceled);
     if (stop) return orva::fail(orva::ErrorCode::WaitFailed);
     if (outOfMemory) return orva::fail(orva::ErrorCode::OutOfMemory);
     ToolRun run;
@@ -210,31 +220,80 @@ std::expected<std::filesystem::path, std::string> makePrivateFolder(std::string_
     return std::filesystem::path(pattern);
 }
 
+namespace {
+
+void* runTask(void* task) {
+    static_cast<BackgroundTask*>(task)->run();
+    return nullptr;
+}
+
+}  // namespace
+
+bool BackgroundTask::start(void (*work)(void*), void* context) {
+    join();
+    work_ = work;
+    context_ = context;
+    auto* thread = new (std::nothrow) pthread_t;
+    if (thread == nullptr || pthread_create(thread, nullptr, runTask, this) != 0) {
+        delete thread;
+        return false;
+    }
+    thread_ = thread;
+    return true;
+}
+
+void BackgroundTask::join() {
+    if (thread_ == nullptr) return;
+    auto* thread = static_cast<pthread_t*>(thread_);
+    pthread_join(*thread, nullptr);
+    delete thread;
+    thread_ = nullptr;
+}
+
 bool standardErrorIsTerminal() { return ::isatty(STDERR_FILENO) != 0; }
 
 namespace {
 struct sigaction gPrevious[std::size(kCaughtSignals)];
-}
+sigset_t gPreviousMask;
+}  // namespace
 
 InterruptCatcher::InterruptCatcher() {
     gInterruption = 0;
+    sigemptyset(&gCaught);
     struct sigaction action{};
     action.sa_handler = noteInterruption;
     sigemptyset(&action.sa_mask);
     // No SA_RESTART: a wait the signal arrives in ends with EINTR.
     action.sa_flags = 0;
     for (std::size_t i = 0; i < std::size(kCaughtSignals); ++i) {
-        sigaction(kCaughtSignals[i], &action, &gPrevious[i]);
+        sigaction(kCaughtSignals[i], nullptr, &gPrevious[i]);
         // A signal the program was started to ignore (nohup) stays ignored.
-        if (gPrevious[i].sa_handler == SIG_IGN) sigaction(kCaughtSignals[i], &gPrevious[i], nullptr);
+        if (gPrevious[i].sa_handler == SIG_IGN) continue;
+        sigaction(kCaughtSignals[i], &action, nullptr);
+        sigaddset(&gCaught, kCaughtSignals[i]);
     }
+    pthread_sigmask(SIG_BLOCK, &gCaught, &gPreviousMask);
+    gCatching = true;
 }
 
 InterruptCatcher::~InterruptCatcher() {
+    // What arrived meanwhile is noted as the mask is lifted, then the
+    // actions are as they were.
+    pthread_sigmask(SIG_SETMASK, &gPreviousMask, nullptr);
     for (std::size_t i = 0; i < std::size(kCaughtSignals); ++i) sigaction(kCaughtSignals[i], &gPrevious[i], nullptr);
+    gCatching = false;
 }
 
-int interruption() { return gInterruption; }
+int interruption() {
+    if (gInterruption != 0 || !gCatching) return gInterruption;
+    // One that waits, blocked, to be noted counts already.
+    sigset_t pending;
+    sigpending(&pending);
+    for (const int signal : kCaughtSignals) {
+        if (sigismember(&gCaught, signal) && sigismember(&pending, signal)) return signal;
+    }
+    return 0;
+}
 
 void interruptionHandled() {}
 

@@ -1,6 +1,7 @@
 // The Windows side of the tool host: the viewer's own tool search and
 // runner, and the console's control events.
 #include <atomic>
+#include <new>
 #include <string>
 
 #include "base/win32.h"
@@ -86,6 +87,32 @@ std::expected<std::filesystem::path, std::string> makePrivateFolder(std::string_
         if (GetLastError() != ERROR_ALREADY_EXISTS) break;
     }
     return std::unexpected(utf8(root) + ": cannot make a folder there for the rendered pages");
+}
+
+namespace {
+
+DWORD WINAPI runTask(void* task) {
+    static_cast<BackgroundTask*>(task)->run();
+    return 0;
+}
+
+}  // namespace
+
+bool BackgroundTask::start(void (*work)(void*), void* context) {
+    join();
+    work_ = work;
+    context_ = context;
+    const HANDLE thread = CreateThread(nullptr, 0, runTask, this, 0, nullptr);
+    if (thread == nullptr) return false;
+    thread_ = thread;
+    return true;
+}
+
+void BackgroundTask::join() {
+    if (thread_ == nullptr) return;
+    WaitForSingleObject(static_cast<HANDLE>(thread_), INFINITE);
+    CloseHandle(static_cast<HANDLE>(thread_));
+    thread_ = nullptr;
 }
 
 bool standardErrorIsTerminal() {
