@@ -72,7 +72,9 @@ bool standardErrorIsTerminal();
 
 // While one is alive, Ctrl+C, a termination request and (on Windows) the
 // closing of the console window are noted instead of ending the program, so
-// that it can clean up and end by itself.
+// that it can clean up and end by itself. Natively the thread that makes it
+// holds those signals back while it lives: they land in the waits of the
+// tool runs, wherever those run, or are seen as pending by `interruption`.
 class InterruptCatcher {
 public:
     InterruptCatcher();
