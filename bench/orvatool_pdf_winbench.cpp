@@ -73,7 +73,8 @@ int main() {
         [&] {
             for (int page = 1; page <= kPages; ++page) {
                 const std::string number = std::to_string(page);
-                ok = runToEnd(pdftoppm, {"-q", "-f", number, "-l", number, "-r", "150", kManual, prefix}, folder / "log") && ok;
+                const std::vector<std::string> args{"-q", "-f", number, "-l", number, "-r", "150", kManual, prefix};
+                ok = runToEnd(pdftoppm, args, folder / "log") && ok;
                 for (const auto& entry : fs::directory_iterator(folder / "pages")) fs::remove(entry.path());
             }
         },

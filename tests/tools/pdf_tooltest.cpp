@@ -108,7 +108,8 @@ protected:
     // pdftoppm's own pages at 150 dpi, from one run, shared by the tests.
     static void SetUpTestSuite() {
         if (!hostHasPoppler() || !fs::exists(kManual)) return;
-        reference_ = new std::vector<Image>(renderReference(fs::temp_directory_path() / "orvatool_pdf_reference", {"-r", "150"}));
+        const fs::path folder = fs::temp_directory_path() / "orvatool_pdf_reference";
+        reference_ = new std::vector<Image>(renderReference(folder, {"-r", "150"}));
     }
     static void TearDownTestSuite() {
         delete reference_;

@@ -260,7 +260,9 @@ int pdf(const ParsedArguments& args, std::ostream& out, std::ostream& err, const
         }
     }
     if (args.positional.empty()) return usageError(err, kPdf, "no PDF file");
-    if (args.positional.size() > 1) return usageError(err, kPdf, "one PDF file only, not " + std::to_string(args.positional.size()));
+    if (args.positional.size() > 1) {
+        return usageError(err, kPdf, "one PDF file only, not " + std::to_string(args.positional.size()));
+    }
     if (job.output.empty()) return usageError(err, kPdf, "no output file (-o OUT.orva)");
     job.input = args.positional[0];
 

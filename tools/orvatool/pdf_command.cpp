@@ -92,7 +92,8 @@ struct PageRender {
 }  // namespace
 
 std::expected<PageRange, std::string> parsePageRange(std::string_view text) {
-    const std::string problem = "--pages needs N, A-B or A- (pages counted from 1, A <= B), not \"" + std::string(text) + "\"";
+    const std::string problem =
+        "--pages needs N, A-B or A- (pages counted from 1, A <= B), not \"" + std::string(text) + "\"";
     const auto dash = text.find('-');
     if (dash == std::string_view::npos) {
         const auto page = pageNumber(text);
@@ -145,7 +146,9 @@ std::expected<PdfOutcome, PdfFailure> convertPdf(const PdfJob& job, orva::Alloca
         const auto& report = run->standardOutput;
         const auto count =
             orva::parsePageCountReport({reinterpret_cast<const char*>(report.data()), report.size()});
-        if (!count) return failure(job.input + ": no page count from pdfinfo: " + std::string(orva::errorName(count.error())));
+        if (!count) {
+            return failure(job.input + ": no page count from pdfinfo: " + std::string(orva::errorName(count.error())));
+        }
         pageCount = *count;
     }
     const auto pages = pagesWithin(job.pages, pageCount);
