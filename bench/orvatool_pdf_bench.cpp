@@ -20,14 +20,22 @@ using orvatool::testing::Child;
 constexpr const char* kManual = "/usr/share/doc/libtasn1-doc/libtasn1.pdf";
 constexpr int kPages = 36;
 
-fs::path workFolder() {
-    static const fs::path folder = [] {
-        const fs::path path = fs::temp_directory_path() / "orva_pdf_bench";
+// Made on first use, removed when the program ends.
+struct WorkFolder {
+    fs::path path = fs::temp_directory_path() / "orva_pdf_bench";
+    WorkFolder() {
         fs::remove_all(path);
         fs::create_directories(path);
-        return path;
-    }();
-    return folder;
+    }
+    ~WorkFolder() {
+        std::error_code ignored;
+        fs::remove_all(path, ignored);
+    }
+};
+
+fs::path workFolder() {
+    static const WorkFolder folder;
+    return folder.path;
 }
 
 bool ready(benchmark::State& state) {
