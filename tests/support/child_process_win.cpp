@@ -52,6 +52,9 @@ ChildProcess::ChildProcess(const std::wstring& program, const std::wstring& argu
     } else if (options.output == ChildOptions::Output::Discard) {
         write = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable, OPEN_EXISTING, 0,
                             nullptr);
+    } else if (options.output == ChildOptions::Output::File) {
+        write = CreateFileW(options.outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
+                            CREATE_ALWAYS, 0, nullptr);
     }
     if (write != nullptr && write != INVALID_HANDLE_VALUE) {
         startup.dwFlags = STARTF_USESTDHANDLES;
@@ -64,7 +67,7 @@ ChildProcess::ChildProcess(const std::wstring& program, const std::wstring& argu
     std::wstring line = L"\"" + program + L"\"";
     if (!arguments.empty()) line += L" " + arguments;
     const BOOL made = CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, startup.dwFlags != 0,
-                                     CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT,
+                                     (options.withoutConsole ? CREATE_NO_WINDOW : 0) | CREATE_UNICODE_ENVIRONMENT,
                                      environment.empty() ? nullptr : environment.data(),
                                      options.directory.empty() ? nullptr : options.directory.c_str(), &startup, &process_);
     if (!made) {

@@ -21,8 +21,12 @@ struct ProgramRun {
 
 struct ChildOptions {
     // Where its standard output and error go: a pipe this side reads
-    // (finish, drain), nowhere, or this process's own.
-    enum class Output { Capture, Discard, Inherit } output = Output::Capture;
+    // (finish, drain), nowhere, this process's own, or the file outputFile.
+    enum class Output { Capture, Discard, Inherit, File } output = Output::Capture;
+    std::wstring outputFile;
+    // A console program gets no console of its own (a test run has none to
+    // share); without this it gets one, as from a terminal.
+    bool withoutConsole = true;
     std::wstring directory;  // empty: this process's current one
     // Variables set (or, with an empty value, removed) on top of this
     // process's environment as it is now.

@@ -5,8 +5,6 @@
 
 namespace orvatool {
 
-namespace {
-
 std::FILE* openFile(const std::filesystem::path& path, bool write) {
 #ifdef _WIN32
     return _wfopen(path.c_str(), write ? L"wb" : L"rb");
@@ -14,8 +12,6 @@ std::FILE* openFile(const std::filesystem::path& path, bool write) {
     return std::fopen(path.c_str(), write ? "wb" : "rb");
 #endif
 }
-
-}  // namespace
 
 std::string utf8(const std::filesystem::path& path) {
     const std::u8string text = path.u8string();

@@ -1,6 +1,7 @@
 #pragma once
 // Whole-file reads, and writes that never leave a half-written file behind.
 #include <cstdint>
+#include <cstdio>
 #include <expected>
 #include <filesystem>
 #include <span>
@@ -16,6 +17,10 @@ std::expected<std::vector<std::uint8_t>, std::string> readWholeFile(const std::f
 // temporary file is removed on failure.
 std::expected<void, std::string> writeFileReplacing(const std::filesystem::path& target,
                                                     std::span<const std::uint8_t> bytes);
+
+// The file opened for binary reading or writing (created or emptied), by
+// its name as the system spells it; null when that fails.
+std::FILE* openFile(const std::filesystem::path& path, bool write);
 
 // A path as UTF-8 text, for messages and for the reader, and back.
 std::string utf8(const std::filesystem::path& path);
