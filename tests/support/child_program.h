@@ -14,17 +14,10 @@
 #include <vector>
 
 #ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-
 #include <memory>
 
 #include "base/allocator.h"
+#include "base/win32.h"
 #include "platform/tool_command_line.h"
 #include "support/child_process_win.h"
 #include "support/wide_text_win.h"
