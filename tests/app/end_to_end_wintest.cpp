@@ -24,7 +24,7 @@ using orva::testing::windowText;
 class Reader {
 public:
     explicit Reader(const std::string& arguments)
-        : process_(readerPath(), arguments, {orva::testing::ChildOptions::Output::Inherit}) {}
+        : process_(readerPath(), arguments, orva::testing::withOutput(orva::testing::ChildOptions::Output::Inherit)) {}
     bool started() const { return process_.started(); }
     DWORD id() const { return process_.id(); }
     // Exit status, or 259 (still active) after the time-out.

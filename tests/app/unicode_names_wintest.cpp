@@ -97,7 +97,7 @@ std::string waitForFirstPage(HWND window, const std::wstring& name) {
 // The viewer with the document given on its command line, its window up.
 struct OpenViewer {
     explicit OpenViewer(const std::wstring& document)
-        : process(viewerPath(), L"\"" + document + L"\"", {ChildOptions::Output::Inherit}) {
+        : process(viewerPath(), L"\"" + document + L"\"", withOutput(ChildOptions::Output::Inherit)) {
         if (process.started()) window = findProcessWindow(process.id(), "OrvaReaderWnd");
     }
     // Closes the window as a user does; the exit status.

@@ -33,6 +33,13 @@ struct ChildOptions {
     std::vector<std::pair<std::wstring, std::wstring>> variables;
 };
 
+// The defaults with output sent elsewhere.
+inline ChildOptions withOutput(ChildOptions::Output output) {
+    ChildOptions options;
+    options.output = output;
+    return options;
+}
+
 // A program started and left to run; ended if it still runs when the object
 // goes. `program` is both the file started and argument zero, quoted.
 class ChildProcess {
@@ -79,6 +86,8 @@ bool startHostProgram(const std::wstring& program, const std::wstring& commandLi
 bool runHostProgram(const std::wstring& program, const std::wstring& commandLine, const std::function<bool()>& done,
                     DWORD ms = 5000);
 
+// Windows of other processes (process_window_win.cpp, apart, so that only
+// the programs that use them load the window system).
 // A visible window of the given class that belongs to the process, waited
 // for at most `ms`; null when none came.
 HWND findProcessWindow(DWORD processId, const char* className, DWORD ms = 20000);

@@ -3,6 +3,7 @@
 // field can be set to a wrong value on purpose. The layout is the program's
 // own (document/orva_format.h). Header-only so that every test program can
 // use it without linking anything.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -58,7 +59,8 @@ struct OrvaBytes {
         encodeOrvaHeader(fields, out.data());
         // The magic as given, a wrong one or a short one included.
         for (std::size_t i = 0; i < 4; ++i) out[orva_header::kMagic + i] = i < magic.size() ? magic[i] : 0;
-        out.insert(out.end(), title.begin(), title.end());
+        out.resize(kOrvaHeaderSize + title.size());
+        std::copy(title.begin(), title.end(), out.begin() + kOrvaHeaderSize);
         std::uint64_t offset = firstDataOffset();
         for (const OrvaPageBytes& page : pages) {
             const std::size_t at = out.size();
