@@ -124,7 +124,7 @@ TEST(Usage, CommandLinesNotUnderstoodExitWithTwo) {
 }
 
 TEST(Usage, ArgumentsAreSplitAsDocumented) {
-    static constexpr OptionSpec specs[] = {{"-o", "OUT", ""}, {"--title", "TEXT", ""}, {"--raw", "", ""}};
+    static constexpr OptionRule rules[] = {{"-o", "OUT", ""}, {"--title", "TEXT", ""}, {"--raw", "", ""}};
     using Options = std::vector<std::pair<std::string_view, std::string>>;
     struct Case {
         std::vector<std::string> args;
@@ -141,14 +141,14 @@ TEST(Usage, ArgumentsAreSplitAsDocumented) {
         {{"-o", "first", "-o", "second"}, {{"-o", "first"}, {"-o", "second"}}, {}, false},
     };
     for (const Case& c : cases) {
-        const auto parsed = parseArguments(c.args, specs);
+        const auto parsed = parseArguments(c.args, rules);
         ASSERT_TRUE(parsed) << parsed.error();
         EXPECT_EQ(parsed->options, c.options) << c.args[0];
         EXPECT_EQ(parsed->positional, c.positional) << c.args[0];
         EXPECT_EQ(parsed->help, c.help) << c.args[0];
     }
     // "-o=x" is not the long form: only "--name=value" carries its value.
-    EXPECT_FALSE(parseArguments(std::vector<std::string>{"-o=x"}, specs));
+    EXPECT_FALSE(parseArguments(std::vector<std::string>{"-o=x"}, rules));
 }
 
 // The program itself: the statuses reach the caller through main.

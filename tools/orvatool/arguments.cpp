@@ -5,7 +5,7 @@
 namespace orvatool {
 
 std::expected<ParsedArguments, std::string> parseArguments(std::span<const std::string> args,
-                                                            std::span<const OptionSpec> specs) {
+                                                            std::span<const OptionRule> rules) {
     ParsedArguments parsed;
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -30,20 +30,20 @@ std::expected<ParsedArguments, std::string> parseArguments(std::span<const std::
                 inlineValue = arg.substr(equals + 1);
             }
         }
-        const OptionSpec* spec = nullptr;
-        for (const OptionSpec& candidate : specs) {
-            if (candidate.name == name) spec = &candidate;
+        const OptionRule* rule = nullptr;
+        for (const OptionRule& candidate : rules) {
+            if (candidate.name == name) rule = &candidate;
         }
-        if (spec == nullptr) return std::unexpected("unknown option " + std::string(name));
-        if (spec->value.empty()) {
+        if (rule == nullptr) return std::unexpected("unknown option " + std::string(name));
+        if (rule->value.empty()) {
             if (inlineValue) return std::unexpected("option " + std::string(name) + " takes no value");
-            parsed.options.emplace_back(spec->name, std::string());
+            parsed.options.emplace_back(rule->name, std::string());
         } else if (inlineValue) {
-            parsed.options.emplace_back(spec->name, *inlineValue);
+            parsed.options.emplace_back(rule->name, *inlineValue);
         } else if (i + 1 < args.size()) {
-            parsed.options.emplace_back(spec->name, args[++i]);
+            parsed.options.emplace_back(rule->name, args[++i]);
         } else {
-            return std::unexpected("option " + std::string(name) + " needs a value (" + std::string(spec->value) + ")");
+            return std::unexpected("option " + std::string(name) + " needs a value (" + std::string(rule->value) + ")");
         }
     }
     return parsed;

@@ -12,7 +12,7 @@
 
 namespace orvatool {
 
-struct OptionSpec {
+struct OptionRule {
     std::string_view name;   // "--dpi", "-o"
     std::string_view value;  // what it takes, for the help ("N"); empty for a switch
     std::string_view help;
@@ -28,7 +28,7 @@ struct ParsedArguments {
 // The message names what is wrong: an unknown option, a missing value, a
 // value given to a switch.
 std::expected<ParsedArguments, std::string> parseArguments(std::span<const std::string> args,
-                                                            std::span<const OptionSpec> specs);
+                                                            std::span<const OptionRule> rules);
 
 // A whole decimal number from `lowest` to `highest`; the message names the
 // option and the range.

@@ -26,13 +26,13 @@ struct Command {
     std::string_view usage;    // the synopsis after "orvatool "
     std::string_view summary;  // one line, for the list of commands
     std::string_view details;  // what the help says after the synopsis
-    std::span<const OptionSpec> options;
+    std::span<const OptionRule> options;
     CommandFunction run;
 };
 
 constexpr std::string_view kHelpLine = "show this help";
 
-constexpr OptionSpec kPackOptions[] = {
+constexpr OptionRule kPackOptions[] = {
     {"-o", "OUT.orva", "the container to write (required)"},
     {"--rle", "", "store the pages run-length encoded (the default)"},
     {"--raw", "", "store the pages' pixels as they are"},
@@ -40,7 +40,7 @@ constexpr OptionSpec kPackOptions[] = {
     {"--title", "TEXT", "the document's title (default none)"},
 };
 
-constexpr OptionSpec kPdfOptions[] = {
+constexpr OptionRule kPdfOptions[] = {
     {"-o", "OUT.orva", "the container to write (required)"},
     {"--dpi", "N", "render at N dots per inch, 1 to 65535 (default 150)"},
     {"--rle", "", "store the pages run-length encoded (the default)"},
@@ -49,7 +49,7 @@ constexpr OptionSpec kPdfOptions[] = {
     {"--title", "TEXT", "the document's title (default none)"},
 };
 
-constexpr OptionSpec kExtractOptions[] = {
+constexpr OptionRule kExtractOptions[] = {
     {"--png", "", "write PNG images instead of PPM"},
 };
 
@@ -139,13 +139,13 @@ void writeGeneralHelp(std::ostream& out) {
 void writeCommandHelp(std::ostream& out, const Command& command) {
     out << "usage: orvatool " << command.usage << "\n\n" << command.details << "\noptions:\n";
     std::size_t width = std::string_view("-h, --help").size();
-    for (const OptionSpec& option : command.options) {
+    for (const OptionRule& option : command.options) {
         width = std::max(width, option.name.size() + (option.value.empty() ? 0 : option.value.size() + 1));
     }
     const auto line = [&](std::string left, std::string_view help) {
         out << "  " << left << std::string(width + 2 - left.size(), ' ') << help << "\n";
     };
-    for (const OptionSpec& option : command.options) {
+    for (const OptionRule& option : command.options) {
         std::string left(option.name);
         if (!option.value.empty()) left.append(" ").append(option.value);
         line(left, option.help);
