@@ -20,6 +20,9 @@ ErrorCode errorFromWin32(DWORD error);
 
 // UTF-8 text as a terminated UTF-16 string; InvalidUtf8 or OutOfMemory.
 Result<OwnedArray<char16_t>> toWide(Allocator& allocator, std::string_view text);
+// A path as toWide gives it, with text that is not UTF-8 reported as
+// BadPathName: no file can have such a name.
+Result<OwnedArray<char16_t>> toWidePath(Allocator& allocator, std::string_view path);
 inline const wchar_t* wideChars(const OwnedArray<char16_t>& text) {
     return reinterpret_cast<const wchar_t*>(text.data());
 }

@@ -46,6 +46,12 @@ Result<OwnedArray<char16_t>> toWide(Allocator& allocator, std::string_view text)
     return utf8ToUtf16(allocator, text, true);
 }
 
+Result<OwnedArray<char16_t>> toWidePath(Allocator& allocator, std::string_view path) {
+    auto wide = toWide(allocator, path);
+    if (!wide && wide.error() == ErrorCode::InvalidUtf8) return fail(ErrorCode::BadPathName);
+    return wide;
+}
+
 Result<OwnedArray<char>> toAnsi(Allocator& allocator, std::string_view text) {
     auto wide = utf8ToUtf16(allocator, text, false);
     if (!wide) return fail(wide.error());

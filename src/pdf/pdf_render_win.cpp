@@ -27,9 +27,8 @@ Result<OwnedString> decimalText(Allocator& allocator, std::uint64_t value) {
 Result<OwnedArray<OwnedString>> listPpmFiles(Allocator& allocator, std::string_view folder) {
     auto pattern = joinPaths(allocator, {folder, "*"});
     if (!pattern) return fail(pattern.error());
-    auto widePattern = toWide(allocator, pattern->view());
-    if (!widePattern) return fail(widePattern.error() == ErrorCode::InvalidUtf8 ? ErrorCode::BadPathName
-                                                                                 : widePattern.error());
+    auto widePattern = toWidePath(allocator, pattern->view());
+    if (!widePattern) return fail(widePattern.error());
     GrowableArray<OwnedString> names(allocator);
     WIN32_FIND_DATAW entry;
     const FindHandle listing(FindFirstFileExW(wideChars(*widePattern), FindExInfoBasic, &entry, FindExSearchNameMatch,

@@ -131,8 +131,8 @@ UniqueHandle openFolder(const wchar_t* path) {
 // stands in the way is reported: a file where a folder should be (NotDir),
 // a folder that may not be written (AccessDenied, ReadOnlyFileSystem), ...
 Status createFolderChain(Allocator& allocator, std::string_view path, int depth = 0) {
-    auto wide = toWide(allocator, path);
-    if (!wide) return fail(wide.error() == ErrorCode::InvalidUtf8 ? ErrorCode::BadPathName : wide.error());
+    auto wide = toWidePath(allocator, path);
+    if (!wide) return fail(wide.error());
     if (CreateDirectoryW(wideChars(*wide), nullptr)) return {};
     DWORD error = GetLastError();
     if (error == ERROR_PATH_NOT_FOUND) {
@@ -197,8 +197,8 @@ Result<HeldMutex> lockFolder(HANDLE parent, std::uint32_t waitMilliseconds) {
 // "work" made inside the parent. True when it was made new; false when a
 // folder of that name survived the emptying and was accepted as it is.
 Result<bool> makeWorkFolder(Allocator& allocator, std::string_view path) {
-    auto widePath = toWide(allocator, path);
-    if (!widePath) return fail(widePath.error() == ErrorCode::InvalidUtf8 ? ErrorCode::BadPathName : widePath.error());
+    auto widePath = toWidePath(allocator, path);
+    if (!widePath) return fail(widePath.error());
     if (CreateDirectoryW(wideChars(*widePath), nullptr)) return true;
     const DWORD error = GetLastError();
     if (error != ERROR_ALREADY_EXISTS) return fail(errorFromWin32(error));
@@ -254,9 +254,8 @@ Result<WorkFolder> prepareWorkFolder(Allocator& allocator, std::uint32_t waitMil
     const auto parent = folderPart(path->view());
     if (!parent) return fail(ErrorCode::TempDirUnavailable);
     if (auto made = createFolderChain(allocator, *parent); !made) return fail(made.error());
-    auto wideParent = toWide(allocator, *parent);
-    if (!wideParent) return fail(wideParent.error() == ErrorCode::InvalidUtf8 ? ErrorCode::BadPathName
-                                                                               : wideParent.error());
+    auto wideParent = toWidePath(allocator, *parent);
+    if (!wideParent) return fail(wideParent.error());
     const UniqueHandle parentFolder = openFolder(wideChars(*wideParent));
     if (!parentFolder) return fail(errorFromWin32(GetLastError()));
     BY_HANDLE_FILE_INFORMATION information;

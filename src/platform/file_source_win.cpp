@@ -14,8 +14,8 @@ std::intptr_t FileSource::invalidHandle() { return reinterpret_cast<std::intptr_
 long FileSource::openCount() { return gOpenFiles.load(); }
 
 Result<FileSource> FileSource::open(Allocator& allocator, std::string_view path) {
-    auto wide = toWide(allocator, path);
-    if (!wide) return fail(wide.error() == ErrorCode::InvalidUtf8 ? ErrorCode::BadPathName : wide.error());
+    auto wide = toWidePath(allocator, path);
+    if (!wide) return fail(wide.error());
     HANDLE file = CreateFileW(wideChars(*wide), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) return fail(errorFromWin32(GetLastError()));

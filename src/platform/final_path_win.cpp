@@ -6,8 +6,8 @@
 namespace orva {
 
 Result<OwnedString> resolveFinalPath(Allocator& allocator, std::string_view path) {
-    auto wide = toWide(allocator, path);
-    if (!wide) return fail(wide.error() == ErrorCode::InvalidUtf8 ? ErrorCode::BadPathName : wide.error());
+    auto wide = toWidePath(allocator, path);
+    if (!wide) return fail(wide.error());
     // Opening with no access rights is enough to ask for the final name, and
     // a folder opens only with backup semantics.
     const UniqueHandle file(CreateFileW(wideChars(*wide), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,

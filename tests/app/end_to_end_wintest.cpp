@@ -17,6 +17,7 @@ std::string readerPath() {
 }
 
 using orva::testing::findProcessWindow;
+using orva::testing::waitForTitle;
 using orva::testing::windowText;
 
 // The viewer started as a user starts it, with `arguments` after its name;
@@ -61,8 +62,7 @@ TEST(EndToEnd, OpensOnlyTheFirstArgumentAndReportsItsFailure) {
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     HWND main = findProcessWindow(reader.id(), "OrvaReaderWnd");
     ASSERT_NE(main, nullptr);
-    for (int i = 0; i < 100 && windowText(main) != "OrvaReader"; ++i) Sleep(50);
-    EXPECT_EQ(windowText(main), "OrvaReader");
+    EXPECT_EQ(waitForTitle(main, L"OrvaReader", 5000), L"OrvaReader");
     PostMessageA(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(reader.waitForExit(), 0u);
 }
@@ -98,8 +98,7 @@ TEST(EndToEnd, AnotherProgramsHungToolDoesNotHangTheViewer) {
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     HWND main = findProcessWindow(reader.id(), "OrvaReaderWnd");
     ASSERT_NE(main, nullptr);
-    for (int i = 0; i < 100 && windowText(main) != "OrvaReader"; ++i) Sleep(50);
-    EXPECT_EQ(windowText(main), "OrvaReader");
+    EXPECT_EQ(waitForTitle(main, L"OrvaReader", 5000), L"OrvaReader");
 
     // Again, through the open dialog.
     PostMessageA(main, WM_COMMAND, 1, 0);
