@@ -1,10 +1,14 @@
 // Checks an unpacked release as a user meets it:
-//   release_check FOLDER
+//   release_check FOLDER [PDF]
 // starts FOLDER\OrvaReader.exe on sample.orva, in FOLDER, waits for its
 // window to show the sample's first page, closes it and reads its exit
-// status; runs "FOLDER\orvatool.exe info sample.orva" there. Prints what it
-// saw and exits 0 when everything held.
+// status; runs "FOLDER\orvatool.exe info sample.orva" there. With PDF, also
+// opens that PDF with a PATH that holds no poppler, so that only the release's
+// own poppler folder can draw it, pages to its last page, and checks that the
+// work folder is left empty. Prints what it saw and exits 0 when everything
+// held.
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "base/scoped_win.h"
@@ -60,15 +64,57 @@ void checkTool(const std::wstring& folder) {
     report(run.output.find(narrow(kSampleTitle)) != std::string::npos, "and names the sample's title");
 }
 
+// "STEM - Page N/COUNT (Z%) - OrvaReader", whatever the zoom Z, where `page`
+// begins "N/COUNT (".
+auto showsPage(const std::wstring& stem, const std::wstring& page) {
+    return [head = stem + L" - Page " + page, tail = std::wstring(L"%) - OrvaReader")](const std::wstring& title) {
+        return title.size() > head.size() + tail.size() && title.starts_with(head) && title.ends_with(tail);
+    };
+}
+
+void checkPdf(const std::wstring& folder, const std::wstring& pdf) {
+    const std::filesystem::path path(pdf);
+    report(!std::filesystem::exists(L"C:\\poppler") && !std::filesystem::exists(folder + L"\\pdftoppm.exe"),
+           "no poppler but the release's own poppler folder is where the viewer looks");
+    const std::wstring temp = folder + L"\\temp";
+    std::filesystem::create_directories(temp);
+    ChildOptions options;
+    options.output = ChildOptions::Output::Inherit;
+    options.directory = folder;
+    options.variables = {{L"PATH", L"C:\\windows\\system32;C:\\windows"}, {L"PDFTOPPM_PATH", L""},
+                         {L"POPPLER_DATADIR", L""}, {L"TEMP", temp}, {L"TMP", temp}};
+    ChildProcess viewer(folder + L"\\OrvaReader.exe", L"\"" + pdf + L"\"", options);
+    report(viewer.started(), "OrvaReader.exe starts on " + narrow(pdf));
+    if (!viewer.started()) return;
+    HWND window = findProcessWindow(viewer.id(), "OrvaReaderWnd");
+    report(window != nullptr, "its main window comes up");
+    if (window == nullptr) return;
+    const std::wstring stem = path.stem().wstring();
+    std::wstring title = waitForTitleWhere(window, showsPage(stem, L"1/"));
+    report(showsPage(stem, L"1/")(title), "it shows the PDF's first page: \"" + narrow(title) + "\"");
+    const std::wstring count = title.substr(stem.size() + 10, title.find(L" (") - stem.size() - 10);
+    PostMessageW(window, WM_KEYDOWN, VK_END, 0);
+    const auto showsLast = showsPage(stem, count + L"/" + count + L" (");
+    title = waitForTitleWhere(window, showsLast);
+    report(showsLast(title), "End shows its last page: \"" + narrow(title) + "\"");
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    const DWORD status = viewer.waitForExit();
+    report(status == 0, "it closes with status " + std::to_string(status));
+    const std::wstring work = temp + L"\\Orva\\work";
+    report(!std::filesystem::exists(work) || std::filesystem::is_empty(work), "the work folder is left empty");
+    std::filesystem::remove_all(temp);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::printf("usage: release_check FOLDER\n");
+    if (argc != 2 && argc != 3) {
+        std::printf("usage: release_check FOLDER [PDF]\n");
         return 2;
     }
     const std::wstring folder = widen(argv[1]);
     checkViewer(folder);
     checkTool(folder);
+    if (argc == 3) checkPdf(folder, widen(argv[2]));
     return failures == 0 ? 0 : 1;
 }
