@@ -6,6 +6,9 @@
 //       printer's resolution and sheet, and per printed page its rectangle
 //       on the sheet and its two colours. With "all", the job is started by
 //       Ctrl+P in the main window and the dialog's default of all pages kept;
+//   print_smoke pdf GEOMETRY FILE.pdf POPPLER
+//       opens FILE.pdf, a page red above and blue below, with the poppler
+//       tools in the folder POPPLER (the only folder on PATH) and prints it;
 //   print_smoke verify GEOMETRY SHEET.ppm...
 //       checks the rasterised sheets of the printed file against GEOMETRY.
 // Exit status 0 when all is well, 1 on a wrong result, 3 without a printer.
@@ -18,6 +21,7 @@
 
 #include "app/app_state.h"
 #include "app/main_window.h"
+#include "app/open_document.h"
 #include "platform/modal_ui.h"
 #include "print/print.h"
 #include "print/print_layout.h"
@@ -127,9 +131,14 @@ bool printFromMainWindow(AppState& state) {
     return true;
 }
 
-int print(const char* geometryPath, bool wholeDocument) {
-    const int firstPrinted = wholeDocument ? 1 : 2;
-    const int lastPrinted = wholeDocument ? static_cast<int>(std::size(kPages)) : 3;
+// The page of the PDF as the viewer rendered it, in the colours it was drawn with.
+std::vector<Page> pdfPages(const AppState& state) {
+    if (!state.documentLoaded || state.document.pageCount() != 1 || !state.document.pages[0].present) return {};
+    const PageImage& page = state.document.pages[0];
+    return {{page.width, page.height, 0xFF0000, 0x0000FF}};
+}
+
+int print(const char* geometryPath, bool wholeDocument, const char* pdf = nullptr) {
     char printer[512] = {};
     DWORD size = sizeof printer;
     if (!GetDefaultPrinterA(printer, &size)) {
@@ -139,11 +148,26 @@ int print(const char* geometryPath, bool wholeDocument) {
     Allocator allocator;
     AppState& state = app();
     state.allocator = &allocator;
-    if (!installDocument(state)) return 1;
     ModalUi* system = setModalUi(nullptr);
     PersonAtTheDialog person(printer, !wholeDocument, *system);
     setModalUi(&person);
-    if (wholeDocument) {
+    std::vector<Page> pages(std::begin(kPages), std::end(kPages));
+    if (pdf != nullptr) {
+        openDocument(state, pdf);
+        pages = pdfPages(state);
+        if (pages.empty()) {
+            std::fprintf(stderr, "print_smoke: %s did not open as a one-page PDF%s%s\n", pdf,
+                         person.messages.empty() ? "" : ": ", person.messages.empty() ? "" : person.messages[0].c_str());
+            return 1;
+        }
+    } else if (!installDocument(state)) {
+        return 1;
+    }
+    const int firstPrinted = wholeDocument ? 1 : 2;
+    const int lastPrinted = wholeDocument ? static_cast<int>(pages.size()) : 3;
+    if (pdf != nullptr) {
+        printDocument(state);
+    } else if (wholeDocument) {
         if (!printFromMainWindow(state)) std::fprintf(stderr, "print_smoke: no main window\n");
     } else {
         printDocument(state);
@@ -167,7 +191,7 @@ int print(const char* geometryPath, bool wholeDocument) {
     std::fprintf(out, "resolution %d %d\nprintable %d %d\nsheet %d %d\noffset %d %d\n", c[6], c[7], c[0], c[1], c[2],
                  c[3], c[4], c[5]);
     for (int number = firstPrinted; number <= lastPrinted; ++number) {
-        const Page& page = kPages[number - 1];
+        const Page& page = pages[number - 1];
         const PlacedRect place =
             placePrintedPage(usablePrintExtent(c[0]), usablePrintExtent(c[1]), page.width, page.height);
         // The printable area starts at the physical offset on the sheet.
@@ -278,7 +302,12 @@ int verify(const char* geometryPath, int sheetCount, char** sheets) {
 int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "print") == 0) return print(argv[2], false);
     if (argc == 4 && std::strcmp(argv[1], "print") == 0 && std::strcmp(argv[3], "all") == 0) return print(argv[2], true);
+    if (argc == 5 && std::strcmp(argv[1], "pdf") == 0) {
+        SetEnvironmentVariableA("PATH", argv[4]);
+        SetEnvironmentVariableA("PDFTOPPM_PATH", nullptr);
+        return print(argv[2], true, argv[3]);
+    }
     if (argc >= 3 && std::strcmp(argv[1], "verify") == 0) return verify(argv[2], argc - 3, argv + 3);
-    std::fprintf(stderr, "usage: print_smoke print GEOMETRY [all] | verify GEOMETRY SHEET.ppm...\n");
+    std::fprintf(stderr, "usage: print_smoke print GEOMETRY [all] | pdf GEOMETRY FILE.pdf POPPLER | verify GEOMETRY SHEET.ppm...\n");
     return 2;
 }

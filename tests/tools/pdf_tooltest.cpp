@@ -1,6 +1,7 @@
-// orvatool pdf with the real poppler utilities (natively from PATH; under
-// Wine through the bridge programs of the build, found by the viewer's tool
-// search): every page must equal pdftoppm's own rendering pixel for pixel,
+// orvatool pdf with the real poppler utilities (natively the host's, from
+// PATH; under Wine the Windows poppler the release ships, found by the
+// viewer's tool search, against the host's own pdftoppm reached through the
+// bridge): every page must equal pdftoppm's own rendering pixel for pixel,
 // memory must stay at about one page, and no failure or interruption may
 // leave anything behind.
 #include <gtest/gtest.h>
@@ -33,6 +34,14 @@ const std::string kBridge = [] {
     std::replace(path.begin(), path.end(), '/', '\\');
     return path;
 }();
+// The Windows poppler the release ships, which orvatool.exe runs in these
+// tests: the tools in poppler\, their data in share\poppler beside it.
+const std::string kBundledRoot = [] {
+    std::string path = "Z:" ORVA_BUNDLED_POPPLER;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}();
+const std::string kBundled = kBundledRoot + "\\poppler";
 const std::string kProgram = [] {
     std::string path = "Z:" ORVATOOL_PROGRAM;
     std::replace(path.begin(), path.end(), '/', '\\');
@@ -117,6 +126,10 @@ protected:
     }
 
     void SetUp() override {
+#ifdef _WIN32
+        // The bundled tools are part of the build: without them this fails, it does not skip.
+        ASSERT_TRUE(fs::exists(fs::path(testing::widen(kBundled)) / "pdftoppm.exe")) << kBundled;
+#endif
         if (!hostHasPoppler() || !fs::exists(kManual)) GTEST_SKIP() << "no poppler utilities or no libtasn1 manual";
         ASSERT_TRUE(reference_ != nullptr && reference_->size() == kManualPages);
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -129,7 +142,7 @@ protected:
         temporary_.emplace_back(std::make_unique<testing::ScopedVariable>("TMP", utf8(folder_ / "tmp")));
         temporary_.emplace_back(std::make_unique<testing::ScopedVariable>("TEMP", utf8(folder_ / "tmp")));
         temporary_.emplace_back(std::make_unique<testing::ScopedVariable>(
-            "PATH", kBridge + kPathSeparator + testing::variable("PATH").value_or("")));
+            "PATH", kBundled + kPathSeparator + testing::variable("PATH").value_or("")));
 #else
         temporary_.emplace_back(std::make_unique<testing::ScopedVariable>("TMPDIR", utf8(folder_ / "tmp")));
 #endif
@@ -444,11 +457,9 @@ TEST_F(PdfTest, ResidentMemoryDoesNotGrowWithThePageCount) {
 // orvatool.exe finds the tools where the viewer does: here in a poppler
 // folder beside it, with nothing on PATH.
 TEST_F(PdfTest, ThePopplerFolderBesideTheProgramServes) {
-    fs::create_directories(folder_ / "bin" / "poppler");
+    fs::create_directories(folder_ / "bin");
     fs::copy_file(testing::widen(kProgram), folder_ / "bin" / "orvatool.exe");
-    for (const char* tool : {"pdftoppm.exe", "pdfinfo.exe"}) {
-        fs::copy_file(fs::path(testing::widen(kBridge)) / tool, folder_ / "bin" / "poppler" / tool);
-    }
+    fs::copy(fs::path(testing::widen(kBundledRoot)), folder_ / "bin", fs::copy_options::recursive);
     const testing::ScopedVariable path("PATH", utf8(folder_ / "tmp"));
     auto child = testing::Child::start(utf8(folder_ / "bin" / "orvatool.exe"),
                                        {"pdf", kManual, "-o", this->path("one.orva"), "--pages", "7"}, this->path("log"));
