@@ -13,7 +13,8 @@ class ToolWait {
 public:
     virtual ~ToolWait() = default;
     // Called on the waiting thread whenever something arrives for it while a
-    // tool runs. Answers what cannot wait; true ends the tool at once.
+    // tool runs, and now and then besides. Answers what cannot wait; true
+    // ends the tool at once.
     virtual bool service() = 0;
     // Called once the tool has ended (or been ended), before anything else.
     virtual void finish() {}
@@ -40,9 +41,10 @@ bool waitingForTool();
 bool holdWhileToolRuns(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
 // Waits until every handle is signalled, one after the other, calling the
-// wait's service whenever a message arrives. Returns false when the service
-// (or an Esc sent to a window) asked for the end: the job is then ended (the
-// process, when there is no job) and waited for. For the tool runner.
+// wait's service whenever a message arrives (and every 50 ms). Returns false
+// when the service (or an Esc sent to a window) asked for the end: the job is
+// then ended (the process, when there is no job) and waited for. For the
+// tool runner.
 bool waitServicing(ToolWait& wait, std::span<const HANDLE> handles, HANDLE job, HANDLE process);
 
 }  // namespace orva

@@ -8,6 +8,10 @@ namespace {
 // key, a posted message. A message it has looked at once and left in the
 // queue does not wake it again.
 constexpr DWORD kWakeFor = QS_SENDMESSAGE | QS_PAINT | QS_KEY | QS_POSTMESSAGE;
+// A wake can be missed (a message that arrives while the thread is inside
+// the service counts as seen on some systems): the queue is looked at this
+// often anyway.
+constexpr DWORD kLookEveryMs = 50;
 // A window that never validates itself must not keep the thread painting.
 constexpr int kPaintsPerWake = 16;
 constexpr UINT kEndedExitCode = ERROR_CANCELLED;
@@ -99,8 +103,8 @@ bool waitServicing(ToolWait& wait, std::span<const HANDLE> handles, HANDLE job, 
     tEndAsked = false;
     bool ended = false;
     for (std::size_t next = 0; next < handles.size() && !ended;) {
-        const DWORD woke = MsgWaitForMultipleObjectsEx(1, &handles[next], INFINITE, kWakeFor, 0);
-        if (woke == WAIT_OBJECT_0 + 1) {
+        const DWORD woke = MsgWaitForMultipleObjectsEx(1, &handles[next], kLookEveryMs, kWakeFor, 0);
+        if (woke == WAIT_OBJECT_0 + 1 || woke == WAIT_TIMEOUT) {
             ended = wait.service() || tEndAsked;
             continue;
         }
