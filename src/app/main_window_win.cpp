@@ -5,6 +5,7 @@
 #include "app/open_dialog.h"
 #include "app/open_document.h"
 #include "app/page_change.h"
+#include "platform/tool_wait.h"
 #include "platform/window_kit.h"
 #include "print/print.h"
 #include "view/paint.h"
@@ -102,6 +103,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     // window is not the main window yet: its first WM_SIZE must not reach
     // the view, which would act on no window at all.
     if (window != state.mainWindow) return DefWindowProcA(window, message, wParam, lParam);
+    if (LRESULT held = 0; holdWhileToolRuns(window, message, wParam, lParam, held)) return held;
     switch (message) {
         case WM_DESTROY: onDestroy(state); return 0;
         case WM_SIZE: onSize(state); return 0;

@@ -7,6 +7,7 @@
 #include "document/path_rules.h"
 #include "pdf/pdf_backend.h"
 #include "platform/final_path.h"
+#include "platform/tool_wait.h"
 #include "platform/window_kit.h"
 #include "view/messages.h"
 #include "view/view.h"
@@ -17,12 +18,32 @@ namespace orva {
 namespace {
 
 // The PDF backend's renders, with the wait cursor up while the tool runs.
+// While a tool runs the windows still paint; a page they ask for then is not
+// rendered (one tool at a time, one work folder): they draw what they have,
+// and are painted again once the tool has ended.
 class RendererShowingWait final : public PageRenderer {
 public:
     Status renderPage(Document& document, std::uint64_t index) const override {
-        const WaitCursor busy;
-        return pdfPageRenderer().renderPage(document, index);
+        if (waitingForTool()) {
+            askedMeanwhile_ = true;
+            return fail(ErrorCode::WouldBlock);
+        }
+        Status rendered;
+        {
+            const WaitCursor busy;
+            rendered = pdfPageRenderer().renderPage(document, index);
+        }
+        if (askedMeanwhile_) {
+            askedMeanwhile_ = false;
+            const AppState& state = app();
+            InvalidateRect(state.mainWindow, nullptr, FALSE);
+            if (state.previewOpen) InvalidateRect(state.previewWindow, nullptr, FALSE);
+        }
+        return rendered;
     }
+
+private:
+    mutable bool askedMeanwhile_ = false;
 };
 
 const RendererShowingWait kPdfRenderer;

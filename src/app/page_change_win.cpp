@@ -25,12 +25,15 @@ void goToPage(AppState& state, std::uint64_t index) {
     state.currentPage = target;
     state.scrollX = 0;
     state.scrollY = 0;
-    if (state.currentPage > 0) (void)ensurePageLoaded(document, state.currentPage - 1);
-    if (state.currentPage + 1 < document.pageCount()) (void)ensurePageLoaded(document, state.currentPage + 1);
     updateWindowTitle(state);
     updateScrollBars(state);
     revealCurrentThumbnail(state);
     invalidateMainWindow(state, true);
+    // The neighbours last: the window shows the new page, under its title,
+    // while they render. One that fails (or is ended with Esc) is left out
+    // without a word; the page change has taken place.
+    if (state.currentPage > 0) (void)ensurePageLoaded(document, state.currentPage - 1);
+    if (state.currentPage + 1 < document.pageCount()) (void)ensurePageLoaded(document, state.currentPage + 1);
 }
 
 }  // namespace orva

@@ -8,6 +8,7 @@
 #include "app/main_window.h"
 #include "app/open_dialog.h"
 #include "app/open_document.h"
+#include "platform/tool_wait.h"
 
 namespace orva {
 
@@ -58,6 +59,8 @@ int runApplication() {
     state.instance = GetModuleHandleA(nullptr);
     if (state.instance == nullptr) return 0;
 
+    // While a tool runs, the windows keep answering and Esc ends the tool.
+    setToolWait(&windowAnsweringWait());
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     registerMainWindowClass(state);

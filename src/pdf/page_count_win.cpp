@@ -21,6 +21,7 @@ Result<std::uint32_t> queryPdfPageCount(Allocator& allocator, std::string_view p
         // Its complaints are never read: they pass through and are dropped.
         run = runTool(allocator, arguments, ".", &*environment, true, StandardError::Drain);
     }
+    if (!run && run.error() == ErrorCode::Canceled) return fail(ErrorCode::Canceled);
     if (!run || run->exitCode != 0) return fail(ErrorCode::PdfInfoFailed);
     const auto& report = run->standardOutput;
     return parsePageCountReport(std::string_view(reinterpret_cast<const char*>(report.data()), report.size()));

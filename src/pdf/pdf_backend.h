@@ -7,10 +7,12 @@
 
 namespace orva {
 
-// The page count from the tool's report; NoPages for 0.
+// The page count from the tool's report; NoPages for 0. Canceled when the
+// tool was ended while it ran (Esc), as for a render.
 Result<std::uint32_t> queryPdfPageCount(Allocator& allocator, std::string_view path);
 
-// Renders page `index` of a PDF document into its slot.
+// Renders page `index` of a PDF document into its slot. Canceled when the
+// tool was ended while it ran; the work folder is removed as on any failure.
 Status renderPdfPage(Document& document, std::uint64_t index);
 
 // renderPdfPage as the renderer a PDF document is opened with.

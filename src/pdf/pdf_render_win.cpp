@@ -78,6 +78,8 @@ Status renderPdfPage(Document& document, std::uint64_t index) {
         auto environment = makeToolEnvironment(allocator, tool->view());
         if (!environment) return fail(ErrorCode::PdftoppmNotFound);
         auto run = runTool(allocator, arguments, folder->outputPath(), &*environment, false, StandardError::Drain);
+        // A run ended on purpose says so; any other failure is the tool's.
+        if (!run && run.error() == ErrorCode::Canceled) return fail(ErrorCode::Canceled);
         if (!run || run->exitCode != 0) return fail(ErrorCode::PdftoppmFailed);
     }
 

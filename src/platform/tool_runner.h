@@ -23,7 +23,9 @@ enum class StandardError { Collect, Drain };
 // arguments[0] is the program, started exactly as named (no search), and also
 // argument zero of its command line. Without an environment the child
 // inherits the program's own. A non-zero exit code is a normal result.
-// OutOfMemory (also for text that is not UTF-8), SpawnFailed, WaitFailed.
+// OutOfMemory (also for text that is not UTF-8), SpawnFailed, WaitFailed;
+// Canceled when the installed ToolWait (platform/tool_wait.h) ended the tool
+// before it ended by itself.
 // A child that crashes ends there and then, with the exception's code as its
 // exit code; one still running when the program ends is ended with it.
 Result<ToolRunResult> runTool(Allocator& allocator, std::span<const std::string_view> arguments,

@@ -2,6 +2,7 @@
 
 #include "base/scoped_win.h"
 #include "platform/tool_command_line.h"
+#include "platform/tool_wait.h"
 
 namespace orva {
 
@@ -119,17 +120,30 @@ Result<ToolRunResult> runTool(Allocator& allocator, std::span<const std::string_
     StreamCollector output{&allocator, outputRead.get(), ByteBuilder(allocator)};
     // With both streams piped, standard error is drained on a thread of its
     // own while this one drains standard output: a child that fills either
-    // pipe never waits for the other to be read. The thread starts before the
-    // child, so that failing to make it leaves nothing running.
-    UniqueHandle errorThread;
-    if (captureStdout) {
-        errorThread = UniqueHandle(
-            CreateThread(nullptr, 64 * 1024, collectInBackground, &errors, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
-        if (!errorThread) return fail(ErrorCode::SpawnFailed);
-    }
+    // pipe never waits for the other to be read. While a wait is installed,
+    // this thread only waits and every stream has a thread. The threads start
+    // before the child, so that failing to make one leaves nothing running.
+    ToolWait* const wait = toolWait();
+    const auto collectOnThread = [](StreamCollector& collector) {
+        return UniqueHandle(CreateThread(nullptr, 64 * 1024, collectInBackground, &collector,
+                                         STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
+    };
+    UniqueHandle errorThread, outputThread;
     const auto joinErrorThread = [&] {
         if (errorThread) WaitForSingleObject(errorThread.get(), INFINITE);
     };
+    if (captureStdout || wait != nullptr) {
+        errorThread = collectOnThread(errors);
+        if (!errorThread) return fail(ErrorCode::SpawnFailed);
+    }
+    if (captureStdout && wait != nullptr) {
+        outputThread = collectOnThread(output);
+        if (!outputThread) {
+            errorWrite.reset();
+            joinErrorThread();
+            return fail(ErrorCode::SpawnFailed);
+        }
+    }
 
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -152,6 +166,7 @@ Result<ToolRunResult> runTool(Allocator& allocator, std::span<const std::string_
     outputWrite.reset();
     if (!started) {
         joinErrorThread();
+        if (outputThread) WaitForSingleObject(outputThread.get(), INFINITE);
         return fail(ErrorCode::SpawnFailed);
     }
     UniqueHandle processHandle(process.hProcess);
@@ -161,9 +176,20 @@ Result<ToolRunResult> runTool(Allocator& allocator, std::span<const std::string_
         ResumeThread(threadHandle.get());
     }
 
-    (captureStdout ? output : errors).run();
-    joinErrorThread();
-    WaitForSingleObject(processHandle.get(), INFINITE);
+    if (wait != nullptr) {
+        // The streams first, then the child, as without a wait.
+        HANDLE handles[3] = {errorThread.get()};
+        std::size_t count = 1;
+        if (outputThread) handles[count++] = outputThread.get();
+        handles[count++] = processHandle.get();
+        if (!waitServicing(*wait, std::span(handles, count), job.get(), processHandle.get())) {
+            return fail(ErrorCode::Canceled);
+        }
+    } else {
+        (captureStdout ? output : errors).run();
+        joinErrorThread();
+        WaitForSingleObject(processHandle.get(), INFINITE);
+    }
     DWORD exitCode = 0;
     if (!GetExitCodeProcess(processHandle.get(), &exitCode)) return fail(ErrorCode::WaitFailed);
     if (errors.outOfMemory || output.outOfMemory) return fail(ErrorCode::OutOfMemory);

@@ -1,6 +1,7 @@
 #include "print/preview.h"
 
 #include "document/page_request.h"
+#include "platform/tool_wait.h"
 #include "platform/window_kit.h"
 #include "print/preview_title.h"
 #include "print/print.h"
@@ -21,7 +22,8 @@ bool previewHasPages(const PrintState& state) {
 }
 
 // The preview keeps the target even when it cannot be loaded: the next
-// paint then shows "Loading page..." and tries again.
+// paint then shows "Loading page..." and tries again. A render ended with
+// Esc leaves it on the page it showed.
 void stepPreview(PrintState& state, Step step) {
     if (!previewHasPages(state)) return;
     const std::uint64_t lastPage = state.document.pageCount() - 1;
@@ -33,8 +35,10 @@ void stepPreview(PrintState& state, Step step) {
         case Step::Last: target = lastPage; break;
     }
     if (target > lastPage) target = lastPage;
+    const std::uint64_t shown = state.previewPage;
     state.previewPage = target;
-    if (!ensurePageLoaded(state.document, target)) {
+    if (auto loaded = ensurePageLoaded(state.document, target); !loaded) {
+        if (loaded.error() == ErrorCode::Canceled) state.previewPage = shown;
         showMessage(state, state.previewWindow, "Could not load page for preview.", MB_ICONERROR);
         return;
     }
@@ -146,6 +150,7 @@ LRESULT CALLBACK previewWndProc(HWND window, UINT message, WPARAM wParam, LPARAM
     }
     auto* owner = reinterpret_cast<PrintState*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     if (owner == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+    if (LRESULT held = 0; holdWhileToolRuns(window, message, wParam, lParam, held)) return held;
     PrintState& state = *owner;
     switch (message) {
         case WM_DESTROY:

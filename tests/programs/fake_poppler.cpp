@@ -10,6 +10,14 @@
 //                       only in a run given a page (-f), as the rasteriser is
 //   stdout TEXT / stderr TEXT   print TEXT (\n \r \t \\ understood)
 //   stdout-bytes N / stderr-bytes N   print N bytes, both streams taking turns
+//   hang PAGE EVENT [CLAIM]   in a run given page PAGE (-f; 0 for a run
+//                       without one, as pdfinfo's; "any" for every run): set
+//                       the named event EVENT, then wait to be ended (30 s at
+//                       most). With CLAIM, only the run that creates the file
+//                       CLAIM hangs (it writes "PID PAGE" into it); the others
+//                       go on
+//   forward PROGRAM     run PROGRAM with this run's arguments and exit with
+//                       its exit code (after a hang, if any)
 //   sleep MS            wait before exiting
 //   crash               end by an access violation, after all else but exit
 //   exit N              the exit code (default 0)
@@ -144,6 +152,40 @@ int main() {
         o += takeOut;
         e += takeErr;
     }
+    each("hang", [&](const std::string& value) {
+        std::istringstream fields(value);
+        std::string which, event, claim;
+        fields >> which >> event >> claim;
+        if (which != "any" && std::to_string(page) != which) return;
+        if (!claim.empty()) {
+            const HANDLE file = CreateFileW(widen(claim).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+            if (file == INVALID_HANDLE_VALUE) return;
+            writeAll(file, std::to_string(GetCurrentProcessId()) + " " + std::to_string(page));
+            CloseHandle(file);
+        }
+        const HANDLE hanging = OpenEventW(EVENT_MODIFY_STATE, FALSE, widen(event).c_str());
+        if (hanging != nullptr) SetEvent(hanging);
+        Sleep(30000);  // the hang itself: whoever waits for this run ends it
+    });
+    int code = 0;
+    each("forward", [&](const std::string& program) {
+        std::wstring commandLine = L"\"" + widen(program) + L"\"";
+        for (std::size_t i = 1; i < args.size(); ++i) commandLine += L" \"" + args[i] + L"\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        if (!CreateProcessW(widen(program).c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &process)) {
+            code = 92;
+            return;
+        }
+        WaitForSingleObject(process.hProcess, INFINITE);
+        DWORD exitCode = 93;
+        GetExitCodeProcess(process.hProcess, &exitCode);
+        code = static_cast<int>(exitCode);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    });
     each("sleep", [&](const std::string& ms) { Sleep(static_cast<DWORD>(std::stoul(ms))); });
     each("crash", [&](const std::string&) {
         // An address the compiler cannot see to be null, in the first page,
@@ -151,7 +193,6 @@ int main() {
         auto* nowhere = reinterpret_cast<volatile int*>(static_cast<std::uintptr_t>(GetCurrentProcessId()) & 0xF);
         *nowhere = 1;
     });
-    int code = 0;
     each("exit", [&](const std::string& n) { code = std::stoi(n); });
     return code;
 }

@@ -3,8 +3,8 @@
 //
 //   soak_driver --phase NAME --doc DOC --ref DIR --steps N
 //               [--viewer LABEL=TEMP]... [--tmp DIR] [--mix mixed|onward]
-//               [--mode plain|leftover|fill] [--check-every N] [--seed N]
-//               [--results FILE]
+//               [--mode plain|leftover|fill|slow] [--check-every N] [--seed N]
+//               [--slow DIR] [--results FILE]
 //
 // Every --viewer starts one viewer on DOC with TEMP set to that folder (all
 // of them at once, each paged by a thread of its own); without one, a single
@@ -26,6 +26,12 @@
 // the middle half of the run (as a scanner or indexer may hold one);
 // --mode fill fills TEMP during the middle third, where renders must fail
 // with a message, and checks that the viewer recovers once space is back.
+// --mode slow renders through the stand-in tool, which hands every page to
+// the real pdftoppm except that, once in a while, the next render hangs
+// (its control and claim files in DIR): the viewer must answer a sent
+// message within 2 s meanwhile, and Esc must end the tool within 1 s. A
+// hanging neighbour is left out silently; a hanging target ends the page
+// change with its message, on the page it showed.
 //
 // One tab-separated row a viewer is appended to FILE; the exit status is 0
 // when every viewer's row passed.
@@ -88,6 +94,7 @@ struct Options {
     std::uint64_t checkEvery = 8;
     std::uint64_t seed = 1;
     std::wstring results;
+    std::wstring slowDir;
 };
 
 bool parseOptions(int argc, char** argv, Options& options) {
@@ -103,6 +110,7 @@ bool parseOptions(int argc, char** argv, Options& options) {
         else if (key == "--check-every") options.checkEvery = std::max<std::uint64_t>(1, std::strtoull(value.c_str(), nullptr, 10));
         else if (key == "--seed") options.seed = std::strtoull(value.c_str(), nullptr, 10);
         else if (key == "--results") options.results = widen(value);
+        else if (key == "--slow") options.slowDir = widen(value);
         else if (key == "--viewer") {
             const std::size_t equals = value.find('=');
             if (equals == std::string::npos) return false;
@@ -268,6 +276,13 @@ public:
         stop_ = true;
         if (thread_.joinable()) thread_.join();
     }
+    // The viewer's messages from the `from`th on were expected after all.
+    void expectSince(std::size_t viewer, std::size_t from) {
+        std::lock_guard lock(mutex_);
+        std::size_t index = 0;
+        for (auto& m : seen_)
+            if (m.viewer == viewer && index++ >= from) m.expected = true;
+    }
     std::vector<SeenMessage> messages(std::size_t viewer) {
         std::lock_guard lock(mutex_);
         std::vector<SeenMessage> out;
@@ -370,13 +385,34 @@ struct ViewerRun {
     bool recovered = false;
     std::uint32_t filesLeft = 0;
     std::vector<std::string> notes;
+    // --mode slow: renders that hung and were ended with Esc.
+    std::uint64_t slowTargets = 0, slowNeighbours = 0, slowUnanswered = 0, slowOutlived = 0;
+    double slowAnswerMax = 0, slowEndMax = 0;
 };
+
+// --mode slow: the stand-in tool forwards every render to the real one; a
+// render that finds no claim file makes one and hangs until ended. Made
+// before the viewer starts, unarmed.
+std::wstring slowEvent() { return L"orva-soak-slow-" + std::to_wstring(GetCurrentProcessId()); }
+std::wstring slowClaim(const Options& options) { return options.slowDir + L"\\claim.txt"; }
+
+void writeSlowControl(const Options& options) {
+    std::ofstream(slowClaim(options).c_str()) << "unarmed";
+    std::ofstream((options.slowDir + L"\\control.txt").c_str())
+        << "forward " << narrow(programFolder()) << "\\..\\poppler\\pdftoppm.exe\n"
+        << "hang any " << narrow(slowEvent()) << " " << narrow(slowClaim(options)) << "\n";
+}
 
 bool startViewer(ViewerRun& run, const Options& options) {
     const std::wstring exe = programFolder() + L"\\..\\OrvaReader.exe";
     orva::testing::ChildOptions child;
     child.output = orva::testing::ChildOptions::Output::Inherit;
     child.variables = {{L"TEMP", run.setup.temp}, {L"TMP", options.tmp.empty() ? run.setup.temp : options.tmp}};
+    if (options.mode == "slow") {
+        writeSlowControl(options);
+        child.variables.push_back({L"PDFTOPPM_PATH", programFolder() + L"\\fake_poppler.exe"});
+        child.variables.push_back({L"ORVA_FAKE_POPPLER", options.slowDir + L"\\control.txt"});
+    }
     run.process = std::make_unique<ChildProcess>(exe, L"\"" + options.doc + L"\"", child);
     if (!run.process->started()) {
         run.failure = "cannot start the viewer (" + std::to_string(run.process->startError()) + ")";
@@ -600,6 +636,56 @@ void listTree(const std::wstring& folder, std::vector<std::string>& out) {
     FindClose(find);
 }
 
+// ---- A page that renders slowly ----------------------------------------
+
+// Removing the claim file arms the next render; a thread watches for the
+// hang, checks the viewer answers and presses Esc.
+class SlowPages {
+public:
+    SlowPages(const Options& options, ViewerRun& run)
+        : run_(run), claim_(slowClaim(options)), hanging_(CreateEventW(nullptr, FALSE, FALSE, slowEvent().c_str())) {
+        watcher_ = std::thread([this] { watch(); });
+    }
+    ~SlowPages() {
+        stop_ = true;
+        watcher_.join();
+        CloseHandle(hanging_);
+    }
+    // Arms the next render, unless one is armed still.
+    void arm() {
+        if (GetFileAttributesW(claim_.c_str()) != INVALID_FILE_ATTRIBUTES) DeleteFileW(claim_.c_str());
+    }
+    // The page (1-based) whose render hung and was ended since the last call, or 0.
+    std::uint64_t takeEnded() { return ended_.exchange(0); }
+
+private:
+    void watch() {
+        while (!stop_) {
+            if (WaitForSingleObject(hanging_, 100) != WAIT_OBJECT_0) continue;
+            unsigned long pid = 0, page = 0;
+            std::ifstream(claim_.c_str()) >> pid >> page;
+            const HANDLE tool = OpenProcess(SYNCHRONIZE, FALSE, pid);
+            const ULONGLONG asked = GetTickCount64();
+            DWORD_PTR result = 0;
+            if (SendMessageTimeoutW(run_.window, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &result) == 0) ++run_.slowUnanswered;
+            run_.slowAnswerMax = std::max(run_.slowAnswerMax, (GetTickCount64() - asked) / 1000.0);
+            ended_ = page;  // before Esc: the step in progress ends only after it
+            const ULONGLONG pressed = GetTickCount64();
+            PostMessageW(run_.window, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+            if (tool == nullptr || WaitForSingleObject(tool, 1000) != WAIT_OBJECT_0) ++run_.slowOutlived;
+            run_.slowEndMax = std::max(run_.slowEndMax, (GetTickCount64() - pressed) / 1000.0);
+            if (tool != nullptr) CloseHandle(tool);
+        }
+    }
+
+    ViewerRun& run_;
+    std::wstring claim_;
+    HANDLE hanging_ = nullptr;
+    std::atomic<std::uint64_t> ended_{0};
+    std::atomic<bool> stop_{false};
+    std::thread watcher_;
+};
+
 // ---- The run of one viewer ---------------------------------------------
 
 void drive(ViewerRun& run, const Options& options, const std::vector<Reference>& refs) {
@@ -614,6 +700,8 @@ void drive(ViewerRun& run, const Options& options, const std::vector<Reference>&
     HANDLE leftover = INVALID_HANDLE_VALUE;
     bool full = false;
     const bool leftoverMode = options.mode == "leftover", fillMode = options.mode == "fill";
+    std::unique_ptr<SlowPages> slow;
+    if (options.mode == "slow") slow = std::make_unique<SlowPages>(options, run);
 
     run.start = measure(run.process->handle(), run.process->id());
     for (std::uint64_t step = 0; step < options.steps; ++step) {
@@ -642,6 +730,10 @@ void drive(ViewerRun& run, const Options& options, const std::vector<Reference>&
             gWatcher.expectMessages(run.index, false);
         }
 
+        // About twenty slow renders a run.
+        if (slow && step % std::max<std::uint64_t>(1, options.steps / 20) == 0) slow->arm();
+        const std::size_t messagesBefore = gWatcher.messages(run.index).size();
+
         const soak::Step next = plan.next();
         std::uint64_t target = model.page;
         if (!perform(run, next, model, target)) break;
@@ -658,12 +750,20 @@ void drive(ViewerRun& run, const Options& options, const std::vector<Reference>&
         }
         const auto claim = soak::parseTitle(windowText(run.window));
         const bool titleAgrees = claim && claim->page == expected;
+        // A render ended with Esc: the target's ends the page change with
+        // its one message; a neighbour's changes nothing.
+        bool targetEnded = false;
+        if (const std::uint64_t hung = slow ? slow->takeEnded() : 0; hung != 0) {
+            targetEnded = soak::changesPage(next.action) && hung == expected + 1 && !titleAgrees;
+            ++(targetEnded ? run.slowTargets : run.slowNeighbours);
+            if (targetEnded) gWatcher.expectSince(run.index, messagesBefore);
+        }
         if (titleAgrees) {
             // The page change went through: the strip shows the new page.
             if (soak::changesPage(next.action))
                 model.stripScroll = orva::revealedSidebarScroll(model.stripScroll, client, expected, run.pageCount);
             if (fillMode && !full && step >= options.steps * 2 / 3 && soak::changesPage(next.action)) run.recovered = true;
-        } else if (full) {
+        } else if (full || targetEnded) {
             ++run.expectedTitleMismatches;
         } else if (soak::changesPage(next.action)) {
             // Counted where the title failed to follow a page change; it
@@ -676,7 +776,7 @@ void drive(ViewerRun& run, const Options& options, const std::vector<Reference>&
         }
         // A page change whose page cannot be rendered does not take place:
         // the viewer stays on the page its title names.
-        const bool stayed = full && !titleAgrees && claim;
+        const bool stayed = (full || targetEnded) && !titleAgrees && claim;
         model.page = stayed ? claim->page : expected;
         if (soak::changesPage(next.action) && !stayed) cache.shown(expected);
         if (full) continue;  // renders are meant to fail now: nothing to compare
@@ -690,6 +790,21 @@ void drive(ViewerRun& run, const Options& options, const std::vector<Reference>&
     if (full) DeleteFileW(fillerPath(run).c_str());
     run.end = measure(run.process->handle(), run.process->id());
     run.cacheAtEnd = cache.bytes();
+    if (slow) {
+        slow.reset();
+        char text[200];
+        std::snprintf(text, sizeof text,
+                      "slow renders ended with Esc: %llu targets, %llu neighbours; answered within %.2f s, "
+                      "ended within %.2f s of Esc",
+                      static_cast<unsigned long long>(run.slowTargets),
+                      static_cast<unsigned long long>(run.slowNeighbours), run.slowAnswerMax, run.slowEndMax);
+        run.notes.push_back(text);
+        if (run.slowTargets + run.slowNeighbours == 0 && run.failure.empty()) run.failure = "no render was slow";
+        if (run.slowUnanswered != 0 && run.failure.empty())
+            run.failure = std::to_string(run.slowUnanswered) + " slow renders without an answer within 2 s";
+        if (run.slowOutlived != 0 && run.failure.empty())
+            run.failure = std::to_string(run.slowOutlived) + " tools still running 1 s after Esc";
+    }
     if (fillMode)
         run.notes.push_back("while TEMP was full, " + std::to_string(run.expectedTitleMismatches) +
                             " steps found the title behind the page asked for");
