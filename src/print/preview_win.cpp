@@ -1,5 +1,6 @@
 #include "print/preview.h"
 
+#include "document/page_memory.h"
 #include "document/page_request.h"
 #include "platform/window_kit.h"
 #include "print/preview_title.h"
@@ -34,6 +35,7 @@ void stepPreview(PrintState& state, Step step) {
     }
     if (target > lastPage) target = lastPage;
     state.previewPage = target;
+    pinPage(state.document, PagePin::Preview, target);
     if (!ensurePageLoaded(state.document, target)) {
         showMessage(state, state.previewWindow, "Could not load page for preview.", MB_ICONERROR);
         return;
@@ -93,6 +95,7 @@ void openPrintPreview(PrintState& state) {
         return;
     }
     state.previewPage = state.currentPage;
+    pinPage(state.document, PagePin::Preview, state.previewPage);
     if (state.previewOpen) {
         updatePreviewTitle(state, state.previewWindow);
         ShowWindow(state.previewWindow, SW_SHOW);
@@ -151,6 +154,7 @@ LRESULT CALLBACK previewWndProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_DESTROY:
             state.previewWindow = nullptr;
             state.previewOpen = false;
+            pinPage(state.document, PagePin::Preview, kNoPage);
             return 0;
         case WM_SIZE: InvalidateRect(window, nullptr, TRUE); return 0;
         case WM_PAINT: paintPreview(state, window); return 0;
