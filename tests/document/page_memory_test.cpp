@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <sstream>
 #include <string>
 
@@ -32,17 +31,16 @@ TEST(PageMemory, ReleasesTheLeastRecentlyUsedUnheldPagesPastTheBudget) {
     // print job holds N (p-: lets go). expected, a letter a page:
     // L loaded, t released with its copy, - never rendered.
     struct Case {
-        const char* ops;
+        const char *ops, *expected;
         std::uint64_t budgetPages;
-        const char* expected;
         int renders;
     } const cases[] = {
-        {"r0 r1 r2 r3 r4 r5", 6, "LLLLLL", 6},
-        {"r0 r1 r2 r3 r4 r5", 3, "LLtttL", 6},
-        {"s5 r0 r1 r2 r0 r3 r4", 4, "LttLL-", 5},
-        {"s5 p0 q1 r0 r1 r2 r3", 3, "LLtL--", 4},
-        {"s5 p0 q1 r0 r1 r2 r3 p- r4", 3, "tLttL-", 5},
-        {"s3 r0 r1 r2 r0", 2, "LtL-", 4},
+        {"r0 r1 r2 r3 r4 r5", "LLLLLL", 6, 6},
+        {"r0 r1 r2 r3 r4 r5", "LLtttL", 3, 6},
+        {"s5 r0 r1 r2 r0 r3 r4", "LttLL-", 4, 5},
+        {"s5 p0 q1 r0 r1 r2 r3", "LLtL--", 3, 4},
+        {"s5 p0 q1 r0 r1 r2 r3 p- r4", "tLttL-", 3, 5},
+        {"s3 r0 r1 r2 r0", "LtL-", 2, 4},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.ops);
@@ -88,10 +86,6 @@ TEST(PageMemory, CopiesAverageThePixelsTheyCoverAndFailWithoutMemory) {
     ASSERT_TRUE(copy);
     EXPECT_EQ(copy->width * copy->height, 160u * 148u);
     for (const std::uint8_t byte : copy->pixels) ASSERT_EQ(byte, 128);
-    const PageImage small = testing::redOverBluePage(allocator, 100, 50);
-    auto same = shrinkPage(allocator, small);
-    ASSERT_TRUE(same);
-    EXPECT_TRUE(std::ranges::equal(same->pixels, small.pixels));
     const std::size_t before = allocator.liveBytes();
     allocator.failAllocation(1);
     const auto failed = shrinkPage(allocator, checks);
