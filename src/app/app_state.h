@@ -5,7 +5,11 @@
 
 namespace orva {
 
-struct AppState : PrintState {};
+struct AppState : PrintState {
+    // What each PDF document opened may hold in page images (ORVA_PAGE_MEMORY_MB
+    // at start, in mebibytes).
+    std::uint64_t pageMemoryBudget = kDefaultPageMemoryBudget;
+};
 
 // The process-wide record, zero at start.
 AppState& app();

@@ -126,6 +126,7 @@ void openDocument(AppState& state, std::string_view path) {
         return;
     }
     state.document = std::move(*document);
+    state.document.memory.budget = state.pageMemoryBudget;
     state.documentLoaded = true;
     state.currentPage = 0;
     state.fitMode = FitMode::FitWidth;

@@ -2,6 +2,7 @@
 // neighbours, so that paging on is quick) and shows it.
 #include "app/page_change.h"
 
+#include "document/page_memory.h"
 #include "document/page_request.h"
 #include "view/messages.h"
 #include "view/view.h"
@@ -23,6 +24,7 @@ void goToPage(AppState& state, std::uint64_t index) {
         return;
     }
     state.currentPage = target;
+    setShownPage(document, target);
     state.scrollX = 0;
     state.scrollY = 0;
     updateWindowTitle(state);

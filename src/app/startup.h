@@ -1,5 +1,6 @@
 #pragma once
 // The program from start to exit status.
+#include "app/app_state.h"
 #include "base/allocator.h"
 #include "base/win32.h"
 
@@ -11,6 +12,10 @@ int runApplication();
 
 // The argument list of a command line, element 0 the program name.
 Result<OwnedArray<OwnedString>> buildArgumentList(Allocator& allocator, const wchar_t* commandLine);
+
+// The budget for page images from ORVA_PAGE_MEMORY_MB (mebibytes), when it
+// names a valid one; otherwise the budget stays as it is.
+void readPageMemoryBudget(AppState& state);
 
 // "error: <name>" and a line feed, for a start that cannot go on.
 void writeStartupError(HANDLE stream, ErrorCode code);

@@ -8,6 +8,8 @@
 #include "app/main_window.h"
 #include "app/open_dialog.h"
 #include "app/open_document.h"
+#include "document/page_memory.h"
+#include "platform/environment.h"
 #include "platform/tool_wait.h"
 
 namespace orva {
@@ -31,6 +33,12 @@ void runMessageLoop() {
 }
 
 }  // namespace
+
+void readPageMemoryBudget(AppState& state) {
+    auto text = readEnvironmentVariable(*state.allocator, "ORVA_PAGE_MEMORY_MB");
+    if (!text) return;
+    if (auto budget = parsePageMemoryBudget(text->view())) state.pageMemoryBudget = *budget;
+}
 
 void writeStartupError(HANDLE stream, ErrorCode code) {
     if (stream == nullptr || stream == INVALID_HANDLE_VALUE) return;
@@ -56,6 +64,7 @@ int runApplication() {
         return 1;
     }
 
+    readPageMemoryBudget(state);
     state.instance = GetModuleHandleA(nullptr);
     if (state.instance == nullptr) return 0;
 

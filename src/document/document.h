@@ -25,6 +25,27 @@ protected:
     ~PageRenderer() = default;
 };
 
+// What a document keeps of its rendered pages. Pages are kept while their
+// images together stay within the budget; past it, the least recently used
+// ones are released (document/page_memory.h), each leaving a small copy for
+// the thumbnail strip. The page the main view shows, its two neighbours and
+// the pages the preview and a print job hold are never released.
+inline constexpr std::uint64_t kNoPage = UINT64_MAX;
+inline constexpr std::uint64_t kDefaultPageMemoryBudget = std::uint64_t{1} << 30;
+
+enum class PagePin : std::uint8_t { Preview = 0, Print = 1 };
+
+struct PageMemory {
+    std::uint64_t budget = kDefaultPageMemoryBudget;
+    // Counts page requests; each page remembers the count of its last one.
+    std::uint64_t clock = 0;
+    // The small copies of released pages, one slot a page; made with the
+    // first release.
+    OwnedArray<PageImage> thumbnails;
+    std::uint64_t shownPage = 0;
+    std::uint64_t pins[2] = {kNoPage, kNoPage};
+};
+
 struct Document {
     OwnedString title;
     std::uint64_t indexOffset = 0;
@@ -39,6 +60,7 @@ struct Document {
     DocumentKind kind = DocumentKind::Orva;
     // What renders the missing pages of a PDF document; none for a container.
     const PageRenderer* renderer = nullptr;
+    PageMemory memory;
 
     std::uint64_t pageCount() const noexcept { return pages.size(); }
     bool isPdf() const noexcept { return (static_cast<std::uint8_t>(kind) & 1) != 0; }

@@ -14,6 +14,8 @@ struct PageImage {
     bool present = false;
     std::uint32_t width = 0;
     std::uint32_t height = 0;
+    // The document's request count when this page was last asked for.
+    std::uint64_t lastUse = 0;
 
     bool loaded() const noexcept { return present; }
     std::uint64_t length() const noexcept { return pixels.size(); }

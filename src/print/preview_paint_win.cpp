@@ -1,4 +1,5 @@
 #include "base/scoped_win.h"
+#include "document/page_memory.h"
 #include "document/page_request.h"
 #include "print/preview.h"
 #include "print/print_layout.h"
@@ -42,6 +43,9 @@ void paintPreviewClient(PrintState& state, HDC dc, const RECT& client) {
         return;
     }
     // A page that cannot be loaded now is asked for again at the next paint.
+    // The page shown here is held while the main view pages elsewhere (a
+    // new document of the main window starts without the hold).
+    pinPage(state.document, PagePin::Preview, state.previewPage);
     if (!ensurePageLoaded(state.document, state.previewPage) || !state.document.pages[state.previewPage].present) {
         drawNotice(dc, client, "Loading page...");
         return;

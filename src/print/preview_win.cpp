@@ -1,5 +1,6 @@
 #include "print/preview.h"
 
+#include "document/page_memory.h"
 #include "document/page_request.h"
 #include "platform/tool_wait.h"
 #include "platform/window_kit.h"
@@ -37,8 +38,12 @@ void stepPreview(PrintState& state, Step step) {
     if (target > lastPage) target = lastPage;
     const std::uint64_t shown = state.previewPage;
     state.previewPage = target;
+    pinPage(state.document, PagePin::Preview, target);
     if (auto loaded = ensurePageLoaded(state.document, target); !loaded) {
-        if (loaded.error() == ErrorCode::Canceled) state.previewPage = shown;
+        if (loaded.error() == ErrorCode::Canceled) {
+            state.previewPage = shown;
+            pinPage(state.document, PagePin::Preview, shown);
+        }
         showMessage(state, state.previewWindow, "Could not load page for preview.", MB_ICONERROR);
         return;
     }
@@ -97,6 +102,7 @@ void openPrintPreview(PrintState& state) {
         return;
     }
     state.previewPage = state.currentPage;
+    pinPage(state.document, PagePin::Preview, state.previewPage);
     if (state.previewOpen) {
         updatePreviewTitle(state, state.previewWindow);
         ShowWindow(state.previewWindow, SW_SHOW);
@@ -156,6 +162,7 @@ LRESULT CALLBACK previewWndProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_DESTROY:
             state.previewWindow = nullptr;
             state.previewOpen = false;
+            pinPage(state.document, PagePin::Preview, kNoPage);
             return 0;
         case WM_SIZE: InvalidateRect(window, nullptr, TRUE); return 0;
         case WM_PAINT: paintPreview(state, window); return 0;

@@ -1,5 +1,6 @@
 #include "print/print.h"
 
+#include "document/page_memory.h"
 #include "document/page_request.h"
 #include "platform/modal_ui.h"
 #include "platform/window_kit.h"
@@ -33,6 +34,8 @@ const char* printPages(PrintState& state, HDC printer, PageRange range, PageLoad
     const int usableHeight = usablePrintExtent(modalUi().getDeviceCaps(printer, VERTRES));
     if (range.first > range.last) return nullptr;
     for (std::uint64_t index = range.first;; ++index) {
+        // The page being printed is held until the next one takes its place.
+        pinPage(state.document, PagePin::Print, index);
         if (!loadPage(state.document, index)) return "Could not load a page for printing.";
         if (index >= state.document.pageCount() || !state.document.pages[index].present)
             return "A page was not loaded for printing.";
@@ -100,6 +103,7 @@ void printDocumentWith(PrintState& state, PageLoader loadPage) {
             failure = "Printer error while finishing the job.";
         }
     }
+    pinPage(state.document, PagePin::Print, kNoPage);
     if (failure != nullptr) tellError(state, failure);
     modalUi().deleteDC(printer);
 }

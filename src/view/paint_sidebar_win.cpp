@@ -1,6 +1,7 @@
 #include "view/paint_sidebar_win.h"
 
 #include "base/fixed_text.h"
+#include "document/page_memory.h"
 #include "view/draw_page_image.h"
 #include "view/paint_gdi_win.h"
 
@@ -8,6 +9,10 @@ namespace orva {
 
 namespace {
 
+static_assert(kThumbnailCopyWidth == ThumbnailBoxWidth && kThumbnailCopyHeight == ThumbnailBoxHeight,
+              "a released page's copy is drawn at its own size");
+
+// `page` is the page's image, or the small copy a released page left.
 void paintThumbnail(HDC dc, const ClientArea& client, int top, std::uint64_t index, const PageImage& page,
                     bool current) {
     const int left = client.left;
@@ -47,7 +52,8 @@ void paintSidebar(const Viewer& state, HDC dc, const ClientArea& client) {
     for (std::uint64_t i = visible.first; i < visible.end; ++i) {
         // A visible thumbnail's top lies within the client area's height.
         const int frameTop = static_cast<int>(thumbnailTop(client, state.sidebarScroll, i));
-        paintThumbnail(dc, client, frameTop, i, document.pages[i], i == state.currentPage);
+        const PageImage* copy = releasedPageCopy(document, i);
+        paintThumbnail(dc, client, frameTop, i, copy != nullptr ? *copy : document.pages[i], i == state.currentPage);
     }
 }
 

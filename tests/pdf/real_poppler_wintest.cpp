@@ -6,14 +6,21 @@
 // host's own pdftoppm writes for it (run through the bridge programs).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
 
 #include "app/app_state.h"
 #include "app/open_document.h"
+#include "app/startup.h"
+#include "document/page_memory.h"
 #include "pdf/tool_locator.h"
 #include "pdf/tool_search.h"
 #include "support/fake_poppler_win.h"
 #include "support/main_window_fixture_win.h"
+#include "support/process_measure_win.h"
+#include "view/view_geometry.h"
 
 namespace orva {
 namespace {
@@ -326,6 +333,82 @@ TEST_F(RealPopplerTest, ShowsColoursInTheirOwnPlaces) {
     };
     EXPECT_EQ(pixel(75, 10), (std::vector<int>{0, 0, 255})) << "red on top, stored blue, green, red";
     EXPECT_EQ(pixel(75, 140), (std::vector<int>{255, 0, 0})) << "blue below";
+}
+
+// The manual twice over, joined by pdfunite, read front to back by the
+// bundled Windows pdftoppm with a budget of 40 MiB: the test process's
+// memory stays within the budget and 100 MiB of what it held after the open,
+// page 1's thumbnail is still drawn once its page is released, and Home
+// renders page 1 again as pdftoppm does.
+TEST_F(RealPopplerTest, ReadsALongPdfFrontToBackWithinItsPageBudget) {
+    if (!testing::fileExists(kDebianPdf) || !testing::fileExists("Z:\\usr\\bin\\pdfunite"))
+        GTEST_SKIP() << "no manual or no pdfunite on the host";
+    const std::string pdf = fake.path("long.pdf"), host = testing::hostPath(pdf);
+    const std::string manual = "/usr/share/doc/libtasn1-doc/libtasn1.pdf";
+    ASSERT_TRUE(testing::runHostProgram(L"/bin/sh",
+                                        widen("/bin/sh -c \"pdfunite " + manual + " " + manual + " '" + host +
+                                              ".part' && mv '" + host + ".part' '" + host + "'\""),
+                                        [&] { return testing::fileExists(pdf); }, 30000));
+    std::string bundled = "Z:" ORVA_BUNDLED_POPPLER "/pdftoppm.exe";
+    std::ranges::replace(bundled, '/', '\\');
+    const testing::ScopedVariable tool(L"PDFTOPPM_PATH", testing::fileExists(bundled)
+                                                             ? std::optional(widen(bundled)) : std::nullopt);
+    const testing::ScopedVariable budget(L"ORVA_PAGE_MEMORY_MB", L"40");
+    readPageMemoryBudget(state());
+    openDocument(state(), pdf);
+    ASSERT_TRUE(ui.messages.empty()) << ui.messages.front().text;
+    ASSERT_EQ(state().document.pageCount(), 72u);
+    const std::uint64_t opened = soak::privateBytes(GetCurrentProcess());
+
+    const RECT rect = clientRect();
+    const int boxTop = static_cast<int>(thumbnailTop({rect.left, rect.top, rect.right, rect.bottom}, 0, 0)) + ThumbnailBoxTop;
+    const auto firstThumbnail = [&] {
+        state().sidebarScroll = 0;
+        testing::PaintedBitmap bitmap(rect.right, rect.bottom);
+        paint(bitmap);
+        std::vector<std::uint32_t> pixels;
+        for (int y = boxTop; y < boxTop + ThumbnailBoxHeight; ++y)
+            for (int x = ThumbnailBoxLeft; x < ThumbnailBoxLeft + ThumbnailBoxWidth; ++x) pixels.push_back(bitmap.at(x, y));
+        return pixels;
+    };
+    const std::vector<std::uint32_t> shown = firstThumbnail();
+
+    for (std::uint64_t page = 1; page < 72; ++page) {
+        send(WM_KEYDOWN, VK_NEXT);
+        ASSERT_TRUE(title().starts_with("long - Page " + std::to_string(page + 1) + "/72 (")) << title();
+        ASSERT_TRUE(state().document.pages[page].present);
+        ASSERT_LE(soak::privateBytes(GetCurrentProcess()), opened + (140u << 20)) << "on page " << page + 1;
+    }
+    EXPECT_LE(heldPageBytes(state().document), 40u << 20);
+    expectSamePixels(pdf, 71);
+
+    // Page 1 is gone but for its copy, which looks as its thumbnail did.
+    ASSERT_FALSE(state().document.pages[0].present);
+    const std::vector<std::uint32_t> kept = firstThumbnail();
+    // Block by block as bright as the thumbnail drawn from the page itself
+    // (the strip's stretch samples where the copy averages), and brighter
+    // than an empty box; inside the image, whose frame was the current
+    // page's at first.
+    double difference = 0;
+    std::size_t blocks = 0, bright = 0;
+    for (int top = 0; top + 10 <= ThumbnailBoxHeight; top += 10) {
+        for (int left = 30; left < 130; left += 10, ++blocks) {
+            int sum = 0;
+            for (int i = 0; i < 100; ++i) {
+                const std::size_t at = std::size_t(top + i / 10) * ThumbnailBoxWidth + left + i % 10;
+                sum += int(kept[at] & 0xFF) - int(shown[at] & 0xFF);
+                bright += (kept[at] & 0xFF) > 240;
+            }
+            difference += std::abs(sum) / 100.0;
+        }
+    }
+    EXPECT_LT(difference / blocks, 5.0);
+    EXPECT_GT(bright, blocks * 50);
+
+    send(WM_KEYDOWN, VK_HOME);
+    EXPECT_TRUE(title().starts_with("long - Page 1/72 (")) << title();
+    expectSamePixels(pdf, 0);
+    EXPECT_TRUE(ui.messages.empty());
 }
 
 }  // namespace

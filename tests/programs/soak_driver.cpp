@@ -4,7 +4,7 @@
 //   soak_driver --phase NAME --doc DOC --ref DIR --steps N
 //               [--viewer LABEL=TEMP]... [--tmp DIR] [--mix mixed|onward]
 //               [--mode plain|leftover|fill|slow] [--check-every N] [--seed N]
-//               [--slow DIR] [--results FILE]
+//               [--slow DIR] [--budget-mb N] [--bound-mb N] [--results FILE]
 //
 // Every --viewer starts one viewer on DOC with TEMP set to that folder (all
 // of them at once, each paged by a thread of its own); without one, a single
@@ -21,6 +21,12 @@
 // handles and GDI objects of every viewer are sampled at the start, middle
 // and end of the phase; files left under TEMP\Orva are counted once the
 // viewers have closed.
+//
+// --mix frontback pages from the first page to the last and back (steps:
+// twice the page count less one). --budget-mb gives the viewers that page
+// budget (ORVA_PAGE_MEMORY_MB); with --bound-mb, private bytes are sampled
+// after every step and a viewer fails when they rise more than N MiB above
+// their value at the start.
 //
 // --mode leftover holds a stale page file open inside the work folder during
 // the middle half of the run (as a scanner or indexer may hold one);
@@ -90,6 +96,8 @@ struct Options {
     std::vector<ViewerSetup> viewers;
     std::wstring tmp;
     bool onward = false;
+    bool frontBack = false;
+    std::uint64_t budgetMb = 0, boundMb = 0;
     std::string mode = "plain";
     std::uint64_t checkEvery = 8;
     std::uint64_t seed = 1;
@@ -105,7 +113,9 @@ bool parseOptions(int argc, char** argv, Options& options) {
         else if (key == "--ref") options.refDir = widen(value);
         else if (key == "--steps") options.steps = std::strtoull(value.c_str(), nullptr, 10);
         else if (key == "--tmp") options.tmp = widen(value);
-        else if (key == "--mix") options.onward = value == "onward";
+        else if (key == "--mix") options.onward = value == "onward", options.frontBack = value == "frontback";
+        else if (key == "--budget-mb") options.budgetMb = std::strtoull(value.c_str(), nullptr, 10);
+        else if (key == "--bound-mb") options.boundMb = std::strtoull(value.c_str(), nullptr, 10);
         else if (key == "--mode") options.mode = value;
         else if (key == "--check-every") options.checkEvery = std::max<std::uint64_t>(1, std::strtoull(value.c_str(), nullptr, 10));
         else if (key == "--seed") options.seed = std::strtoull(value.c_str(), nullptr, 10);
@@ -375,6 +385,7 @@ struct ViewerRun {
 
     // Results.
     soak::Sample start, middle, end;
+    std::uint64_t peakPrivate = 0;
     std::uint64_t cacheAtMiddle = 0, cacheAtEnd = 0;
     std::size_t messagesAtMiddle = 0;
     std::uint64_t steps = 0, pageChanges = 0, colourChecks = 0, exactChecks = 0;
@@ -413,6 +424,7 @@ bool startViewer(ViewerRun& run, const Options& options) {
         child.variables.push_back({L"PDFTOPPM_PATH", programFolder() + L"\\fake_poppler.exe"});
         child.variables.push_back({L"ORVA_FAKE_POPPLER", options.slowDir + L"\\control.txt"});
     }
+    if (options.budgetMb != 0) child.variables.push_back({L"ORVA_PAGE_MEMORY_MB", std::to_wstring(options.budgetMb)});
     run.process = std::make_unique<ChildProcess>(exe, L"\"" + options.doc + L"\"", child);
     if (!run.process->started()) {
         run.failure = "cannot start the viewer (" + std::to_string(run.process->startError()) + ")";
@@ -734,10 +746,14 @@ void drive(ViewerRun& run, const Options& options, const std::vector<Reference>&
         if (slow && step % std::max<std::uint64_t>(1, options.steps / 20) == 0) slow->arm();
         const std::size_t messagesBefore = gWatcher.messages(run.index).size();
 
-        const soak::Step next = plan.next();
+        const soak::Step next =
+            options.frontBack ? soak::Step{step + 1 < run.pageCount ? soak::Action::PageDown : soak::Action::PageUp}
+                              : plan.next();
         std::uint64_t target = model.page;
         if (!perform(run, next, model, target)) break;
         ++run.steps;
+        if (options.boundMb != 0)
+            run.peakPrivate = std::max(run.peakPrivate, soak::privateBytes(run.process->handle()));
         const std::uint64_t expected =
             soak::changesPage(next.action) ? soak::pageAfter(next.action, model.page, run.pageCount, target) : model.page;
         if (soak::changesPage(next.action)) ++run.pageChanges;
@@ -805,6 +821,9 @@ void drive(ViewerRun& run, const Options& options, const std::vector<Reference>&
         if (run.slowOutlived != 0 && run.failure.empty())
             run.failure = std::to_string(run.slowOutlived) + " tools still running 1 s after Esc";
     }
+    if (options.boundMb != 0)
+        run.notes.push_back("private bytes at most " + std::to_string(run.peakPrivate >> 20) + " MiB, bound " +
+                            std::to_string((run.start.privateBytes >> 20) + options.boundMb) + " MiB");
     if (fillMode)
         run.notes.push_back("while TEMP was full, " + std::to_string(run.expectedTitleMismatches) +
                             " steps found the title behind the page asked for");
@@ -845,7 +864,10 @@ std::vector<std::string> verdict(const ViewerRun& run, const Options& options,
     o.filesLeft = run.filesLeft;
     o.fillsTemp = options.mode == "fill";
     o.recovered = run.recovered;
-    return soak::failures(o);
+    std::vector<std::string> reasons = soak::failures(o);
+    if (options.boundMb != 0 && run.peakPrivate > run.start.privateBytes + (options.boundMb << 20))
+        reasons.push_back("private bytes rose past the bound to " + std::to_string(run.peakPrivate >> 20) + " MiB");
+    return reasons;
 }
 
 }  // namespace
