@@ -341,7 +341,7 @@ TEST_F(RealPopplerTest, ShowsColoursInTheirOwnPlaces) {
 // page 1's thumbnail is still drawn once its page is released, and Home
 // renders page 1 again as pdftoppm does.
 TEST_F(RealPopplerTest, ReadsALongPdfFrontToBackWithinItsPageBudget) {
-    if (!testing::fileExists(kDebianPdf) || !testing::fileExists("Z:\\usr\\bin\\pdfunite"))
+    if (!testing::fileExists(kManual) || !testing::fileExists("Z:\\usr\\bin\\pdfunite"))
         GTEST_SKIP() << "no manual or no pdfunite on the host";
     const std::string pdf = fake.path("long.pdf"), host = testing::hostPath(pdf);
     const std::string manual = "/usr/share/doc/libtasn1-doc/libtasn1.pdf";
@@ -349,10 +349,7 @@ TEST_F(RealPopplerTest, ReadsALongPdfFrontToBackWithinItsPageBudget) {
                                         widen("/bin/sh -c \"pdfunite " + manual + " " + manual + " '" + host +
                                               ".part' && mv '" + host + ".part' '" + host + "'\""),
                                         [&] { return testing::fileExists(pdf); }, 30000));
-    std::string bundled = "Z:" ORVA_BUNDLED_POPPLER "/pdftoppm.exe";
-    std::ranges::replace(bundled, '/', '\\');
-    const testing::ScopedVariable tool(L"PDFTOPPM_PATH", testing::fileExists(bundled)
-                                                             ? std::optional(widen(bundled)) : std::nullopt);
+    place(Place::Path);
     const testing::ScopedVariable budget(L"ORVA_PAGE_MEMORY_MB", L"40");
     readPageMemoryBudget(state());
     openDocument(state(), pdf);
