@@ -9,7 +9,7 @@ set(ORVA_WINDOWS_POPPLER ${ORVA_WINDOWS_POPPLER_DEFAULT} CACHE PATH
 set(ORVA_BUNDLED_POPPLER ${CMAKE_BINARY_DIR}/bundled-poppler)
 add_custom_command(
   OUTPUT ${ORVA_BUNDLED_POPPLER}/pdftoppm.exe
-  COMMAND ${CMAKE_SOURCE_DIR}/scripts/stage-poppler ${ORVA_WINDOWS_POPPLER} ${ORVA_BUNDLED_POPPLER} >/dev/null
+  COMMAND ${CMAKE_SOURCE_DIR}/scripts/stage-poppler ${ORVA_WINDOWS_POPPLER} ${ORVA_BUNDLED_POPPLER}
   DEPENDS ${CMAKE_SOURCE_DIR}/scripts/stage-poppler
   COMMENT "Laying out the bundled poppler in ${ORVA_BUNDLED_POPPLER}"
   VERBATIM)
