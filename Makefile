@@ -3,7 +3,7 @@
 # make bench            build and run the benchmarks (native and under Wine)
 # make fuzz             fuzz every target for a while [FUZZ_MINUTES=10 | FUZZ_SECONDS=N] [FUZZ_TARGETS="a b"] [FUZZ_JOBS=N]
 # make soak             a long run of real viewers under Wine (not part of make test)
-# make dist             the Windows release zip in dist/, rebuilt from scratch to prove it reproducible, and run under Wine
+# make dist             the Windows release zip and installer in dist/, rebuilt from scratch to prove it reproducible, and run under Wine
 BUILD ?= build
 JOBS ?= $(shell nproc)
 NATIVE := $(BUILD)/native

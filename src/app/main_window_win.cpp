@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "app/file_drop.h"
 #include "app/open_dialog.h"
 #include "app/open_document.h"
 #include "app/page_change.h"
@@ -115,6 +116,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_VSCROLL: onScroll(state, ScrollAxis::Vertical, wParam); return 0;
         case WM_LBUTTONDOWN: onLeftButtonDown(state, lParam); return 0;
         case WM_MOUSEWHEEL: onMouseWheel(state, wParam, lParam); return 0;
+        case WM_DROPFILES: openDroppedFile(state, reinterpret_cast<HDROP>(wParam)); return 0;
         default: return DefWindowProcA(window, message, wParam, lParam);
     }
 }
@@ -148,7 +150,9 @@ HMENU buildMainMenu() {
 HWND createMainWindow(AppState& state, int screenWidth, int screenHeight) {
     constexpr int kWidth = 1000;
     constexpr int kHeight = 720;
-    return CreateWindowExA(WS_EX_APPWINDOW, kMainWindowClass, "OrvaReader", WS_OVERLAPPEDWINDOW | WS_HSCROLL | WS_VSCROLL,
+    // Files dropped from Explorer arrive as WM_DROPFILES.
+    constexpr DWORD kExStyle = WS_EX_APPWINDOW | WS_EX_ACCEPTFILES;
+    return CreateWindowExA(kExStyle, kMainWindowClass, "OrvaReader", WS_OVERLAPPEDWINDOW | WS_HSCROLL | WS_VSCROLL,
                            (screenWidth - kWidth) / 2, (screenHeight - kHeight) / 2, kWidth, kHeight, nullptr,
                            buildMainMenu(), state.instance, nullptr);
 }

@@ -9,11 +9,14 @@
 //   SavedDc           a device context's state, restored by scope
 //   PaintDc           the device context of one WM_PAINT, ended by scope
 //   HeldMutex         a mutex this thread owns: released, then closed
+//   DroppedFiles      the files of one WM_DROPFILES, finished by scope
 // Declare a GDI object before its selection: the selection then ends first,
 // and the object is deleted only once no context holds it.
 #include <utility>
 
 #include "base/win32.h"
+
+#include <shellapi.h>
 
 namespace orva {
 
@@ -133,5 +136,13 @@ struct HeldMutexTraits {
 };
 // Made from a handle whose wait this thread has just won.
 using HeldMutex = Scoped<HeldMutexTraits>;
+
+struct DroppedFilesTraits {
+    using Value = HDROP;
+    static HDROP none() { return nullptr; }
+    static bool valid(HDROP drop) { return drop != nullptr; }
+    static void close(HDROP drop) { DragFinish(drop); }
+};
+using DroppedFiles = Scoped<DroppedFilesTraits>;
 
 }  // namespace orva
