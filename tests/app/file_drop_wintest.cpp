@@ -65,7 +65,13 @@ protected:
     std::wstring container(const std::wstring& name, const std::string& title) {
         OrvaBytes file;
         file.title = title;
-        for (std::uint32_t seed : {1u, 2u}) file.pages.push_back({40, 30, patternPixels(40, 30, seed)});
+        for (std::uint32_t seed : {1u, 2u}) {
+            OrvaPageBytes page;
+            page.width = 40;
+            page.height = 30;
+            page.data = patternPixels(40, 30, seed);
+            file.pages.push_back(std::move(page));
+        }
         return write(name, file.build());
     }
 
