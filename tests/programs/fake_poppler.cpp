@@ -10,6 +10,8 @@
 //                       only in a run given a page (-f), as the rasteriser is
 //   stdout TEXT / stderr TEXT   print TEXT (\n \r \t \\ understood)
 //   stdout-bytes N / stderr-bytes N   print N bytes, both streams taking turns
+//   signal NAME         set the named event NAME, where it exists
+//   wait NAME           then wait (at most a minute) for the named event NAME
 //   sleep MS            wait before exiting
 //   crash               end by an access violation, after all else but exit
 //   exit N              the exit code (default 0)
@@ -144,6 +146,18 @@ int main() {
         o += takeOut;
         e += takeErr;
     }
+    each("signal", [&](const std::string& name) {
+        if (const HANDLE event = OpenEventW(EVENT_MODIFY_STATE, FALSE, widen(name).c_str())) {
+            SetEvent(event);
+            CloseHandle(event);
+        }
+    });
+    each("wait", [&](const std::string& name) {
+        if (const HANDLE event = OpenEventW(SYNCHRONIZE, FALSE, widen(name).c_str())) {
+            WaitForSingleObject(event, 60000);
+            CloseHandle(event);
+        }
+    });
     each("sleep", [&](const std::string& ms) { Sleep(static_cast<DWORD>(std::stoul(ms))); });
     each("crash", [&](const std::string&) {
         // An address the compiler cannot see to be null, in the first page,
