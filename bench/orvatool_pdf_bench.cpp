@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "files.h"
 #include "support/child_program.h"
 
 namespace {
@@ -21,21 +22,14 @@ constexpr const char* kManual = "/usr/share/doc/libtasn1-doc/libtasn1.pdf";
 constexpr int kPages = 36;
 
 // Made on first use, removed when the program ends.
-struct WorkFolder {
-    fs::path path = fs::temp_directory_path() / "orva_pdf_bench";
-    WorkFolder() {
+fs::path workFolder() {
+    static const orvatool::FolderGuard folder = [] {
+        const fs::path path = fs::temp_directory_path() / "orva_pdf_bench";
         fs::remove_all(path);
         fs::create_directories(path);
-    }
-    ~WorkFolder() {
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
-};
-
-fs::path workFolder() {
-    static const WorkFolder folder;
-    return folder.path;
+        return orvatool::FolderGuard(path);
+    }();
+    return folder.path();
 }
 
 bool ready(benchmark::State& state) {

@@ -1,14 +1,20 @@
 #include "base/allocator.h"
 
+#include <cstddef>
 #include <cstdlib>
 
 namespace orva {
 
 namespace {
 
-std::size_t spareSize(void* block) {
+// A block of a size worth keeping carries its own size in a header before
+// the bytes handed out, so that one served to a smaller request is kept
+// again at the size it really has. The header keeps malloc's alignment.
+constexpr std::size_t kHeader = alignof(std::max_align_t);
+
+std::size_t spareSize(void* base) {
     std::size_t size;
-    std::memcpy(&size, block, sizeof size);
+    std::memcpy(&size, base, sizeof size);
     return size;
 }
 
@@ -48,11 +54,10 @@ void* Allocator::takeSpare(std::size_t bytes) noexcept {
     return nullptr;
 }
 
-void Allocator::keepSpare(void* block, std::size_t bytes) noexcept {
-    std::memcpy(block, &bytes, sizeof bytes);
+void Allocator::keepSpare(void* base) noexcept {
     // The block released last stays: the next request is most likely one of
     // the same kind.
-    std::free(spare_.exchange(block));
+    std::free(spare_.exchange(base));
 }
 
 void* Allocator::allocate(std::size_t bytes) noexcept {
@@ -61,8 +66,16 @@ void* Allocator::allocate(std::size_t bytes) noexcept {
     while (due != 0 && !failCountdown_.compare_exchange_weak(due, due - 1)) {
     }
     if (due == 1) return nullptr;
-    void* block = worthKeeping(bytes) ? takeSpare(bytes) : nullptr;
-    if (block == nullptr) block = std::malloc(bytes);
+    void* block = nullptr;
+    if (worthKeeping(bytes)) {
+        void* base = takeSpare(bytes);
+        if (base == nullptr && (base = std::malloc(kHeader + bytes)) != nullptr) {
+            std::memcpy(base, &bytes, sizeof bytes);
+        }
+        block = base == nullptr ? nullptr : static_cast<char*>(base) + kHeader;
+    } else {
+        block = std::malloc(bytes);
+    }
     if (block == nullptr) return nullptr;
     allocations_.fetch_add(1);
     liveBlocks_.fetch_add(1);
@@ -76,7 +89,7 @@ void* Allocator::allocate(std::size_t bytes) noexcept {
 void Allocator::release(void* block, std::size_t bytes) noexcept {
     if (block == nullptr) return;
     if (worthKeeping(bytes)) {
-        keepSpare(block, bytes);
+        keepSpare(static_cast<char*>(block) - kHeader);
     } else {
         std::free(block);
     }

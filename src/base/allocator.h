@@ -61,9 +61,9 @@ public:
 
 private:
     void* takeSpare(std::size_t bytes) noexcept;
-    void keepSpare(void* block, std::size_t bytes) noexcept;
+    void keepSpare(void* base) noexcept;
 
-    // The kept block, its size stored in its first bytes.
+    // The kept block, from its header, which holds its size.
     std::atomic<void*> spare_{nullptr};
     std::atomic<std::size_t> liveBlocks_{0};
     std::atomic<std::size_t> liveBytes_{0};

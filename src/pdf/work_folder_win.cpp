@@ -3,10 +3,10 @@
 #include <cstring>
 #include <utility>
 
-#include "base/fixed_text.h"
 #include "base/scoped_win.h"
 #include "pdf/tool_locator.h"
 #include "pdf/tool_paths.h"
+#include "platform/unique_folder.h"
 
 namespace orva {
 
@@ -164,9 +164,13 @@ Result<FILE_ID_INFO> folderIdentity(HANDLE folder) {
     return identity;
 }
 
-// Renders of every instance that share a work folder take turns: one
-// system-wide mutex per folder, named after the identity of its parent (the
-// work folder itself comes and goes). A render that waits longer than
+// Renders of every instance that share a work folder take turns: one mutex
+// per folder, named after the identity of its parent (the work folder itself
+// comes and goes), in the logon session's own namespace (Local\). A TEMP
+// folder is one user's, used from that user's session; a Global\ name would
+// need a privilege that ordinary users lack in a remote session, and would
+// let any other session make the name first and lock this one out. Programs
+// of two logon sessions that share one TEMP do not take turns. A render that waits longer than
 // `waitMilliseconds` for its turn gives up with Timeout, so that another
 // program's hung tool does not hang this one.
 Result<HeldMutex> lockFolder(HANDLE parent, std::uint32_t waitMilliseconds) {
@@ -206,27 +210,6 @@ Result<bool> makeWorkFolder(Allocator& allocator, std::string_view path) {
     if (attributes == INVALID_FILE_ATTRIBUTES) return fail(errorFromWin32(GetLastError()));
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return fail(ErrorCode::NotDir);
     return false;
-}
-
-// A folder of this render's own inside a work folder that could not be
-// emptied: whatever resisted (a file another program holds, a tool still
-// running there) can never be taken for this render's output.
-Result<OwnedString> makeRunFolder(Allocator& allocator, std::string_view workFolder) {
-    static std::uint32_t counter = 0;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        FixedText<32> name;
-        name.append("run-");
-        name.appendDecimal(GetCurrentProcessId());
-        name.append("-");
-        name.appendDecimal(++counter);
-        auto path = joinPaths(allocator, {workFolder, name.view()});
-        if (!path) return fail(path.error());
-        auto wide = toWide(allocator, path->view());
-        if (!wide) return fail(wide.error());
-        if (CreateDirectoryW(wideChars(*wide), nullptr)) return std::move(*path);
-        if (GetLastError() != ERROR_ALREADY_EXISTS) return fail(errorFromWin32(GetLastError()));
-    }
-    return fail(ErrorCode::PathAlreadyExists);
 }
 
 }  // namespace
@@ -271,7 +254,10 @@ Result<WorkFolder> prepareWorkFolder(Allocator& allocator, std::uint32_t waitMil
     auto madeNew = makeWorkFolder(allocator, folder.path());
     if (!madeNew) return fail(madeNew.error());
     if (!*madeNew) {
-        auto run = makeRunFolder(allocator, folder.path());
+        // A folder of this render's own inside the one that could not be
+        // emptied: whatever resisted (a file another program holds, a tool
+        // still running there) can never be taken for this render's output.
+        auto run = makeUniqueFolder(allocator, folder.path(), "run-");
         if (!run) return fail(run.error());
         folder.runFolder_ = std::move(*run);
     }
@@ -281,8 +267,8 @@ Result<WorkFolder> prepareWorkFolder(Allocator& allocator, std::uint32_t waitMil
 void removeWorkFolder(Allocator& allocator, std::string_view path) {
     const auto parent = folderPart(path);
     if (!parent) return;
-    auto wideParent = toWide(allocator, *parent);
-    auto widePath = toWide(allocator, path);
+    auto wideParent = toWidePath(allocator, *parent);
+    auto widePath = toWidePath(allocator, path);
     if (!wideParent || !widePath) return;
     const UniqueHandle parentFolder = openFolder(wideChars(*wideParent));
     if (!parentFolder) return;

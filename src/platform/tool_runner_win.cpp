@@ -91,19 +91,62 @@ UniqueHandle makeChildJob() {
     return job;
 }
 
+// The command line and the two paths of a run as the system takes them.
+struct WideRun {
+    OwnedArray<char16_t> commandLine;
+    OwnedArray<char16_t> directory;
+    OwnedArray<char16_t> program;
+};
+
+Result<WideRun> widenRun(Allocator& allocator, std::span<const std::string_view> arguments,
+                         std::string_view workingDirectory) {
+    // The paths first: a program named by text that is not UTF-8 is a bad
+    // path name before it is a bad command line.
+    auto wideDirectory = toWidePath(allocator, workingDirectory);
+    if (!wideDirectory) return fail(wideDirectory.error());
+    auto wideProgram = toWidePath(allocator, arguments[0]);
+    if (!wideProgram) return fail(wideProgram.error());
+    auto commandLine = buildToolCommandLine(allocator, arguments);
+    if (!commandLine) return fail(ErrorCode::OutOfMemory);
+    auto wideCommandLine = toWide(allocator, commandLine->view());
+    if (!wideCommandLine) return fail(ErrorCode::OutOfMemory);
+    return WideRun{std::move(*wideCommandLine), std::move(*wideDirectory), std::move(*wideProgram)};
+}
+
+// Starts the child hidden, with the given standard streams, in `job` when
+// there is one: suspended until it is in the job, so that it runs nothing
+// outside it. The process, or nothing when it could not be started.
+bool startChild(WideRun& run, OwnedArray<char16_t>& environmentBlock, HANDLE output, HANDLE error,
+                HANDLE job, PROCESS_INFORMATION& process) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = output;
+    startup.hStdError = error;
+    const UINT ownErrorMode = SetErrorMode(kChildErrorMode);
+    const BOOL started = CreateProcessW(
+        wideChars(run.program), reinterpret_cast<wchar_t*>(run.commandLine.data()), nullptr, nullptr, TRUE,
+        kCreationFlags | (job ? CREATE_SUSPENDED : 0), environmentBlock.empty() ? nullptr : environmentBlock.data(),
+        wideChars(run.directory), &startup, &process);
+    SetErrorMode(ownErrorMode);
+    if (!started) return false;
+    if (job) {
+        AssignProcessToJobObject(job, process.hProcess);
+        ResumeThread(process.hThread);
+    }
+    return true;
+}
+
 }  // namespace
 
 Result<ToolRunResult> runTool(Allocator& allocator, std::span<const std::string_view> arguments,
                               std::string_view workingDirectory, const EnvironmentMap* environment,
                               bool captureStdout, StandardError standardError) {
     if (arguments.empty()) return fail(ErrorCode::SpawnFailed);
-    auto commandLine = buildToolCommandLine(allocator, arguments);
-    if (!commandLine) return fail(ErrorCode::OutOfMemory);
-    auto wideCommandLine = toWide(allocator, commandLine->view());
-    auto wideDirectory = toWide(allocator, workingDirectory);
-    auto wideProgram = toWide(allocator, arguments[0]);
-    if (!wideCommandLine || !wideDirectory || !wideProgram) return fail(ErrorCode::OutOfMemory);
-    commandLine->reset();
+    auto wide = widenRun(allocator, arguments, workingDirectory);
+    if (!wide) return fail(wide.error());
     OwnedArray<char16_t> environmentBlock;
     if (environment != nullptr) {
         auto block = buildEnvironmentBlock(allocator, *environment);
@@ -145,22 +188,11 @@ Result<ToolRunResult> runTool(Allocator& allocator, std::span<const std::string_
         }
     }
 
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_HIDE;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = captureStdout ? outputWrite.get() : GetStdHandle(STD_OUTPUT_HANDLE);
-    startup.hStdError = errorWrite.get();
     PROCESS_INFORMATION process{};
-    // Started suspended, so that it runs nothing before it is in its job.
     const UniqueHandle job = makeChildJob();
-    const UINT ownErrorMode = SetErrorMode(kChildErrorMode);
-    const BOOL started = CreateProcessW(
-        wideChars(*wideProgram), reinterpret_cast<wchar_t*>(wideCommandLine->data()), nullptr, nullptr, TRUE,
-        kCreationFlags | (job ? CREATE_SUSPENDED : 0), environmentBlock.empty() ? nullptr : environmentBlock.data(),
-        wideChars(*wideDirectory), &startup, &process);
-    SetErrorMode(ownErrorMode);
+    const bool started =
+        startChild(*wide, environmentBlock, captureStdout ? outputWrite.get() : GetStdHandle(STD_OUTPUT_HANDLE),
+                   errorWrite.get(), job.get(), process);
     // The child holds its own copies now; ours would keep the streams open.
     errorWrite.reset();
     outputWrite.reset();
@@ -171,10 +203,6 @@ Result<ToolRunResult> runTool(Allocator& allocator, std::span<const std::string_
     }
     UniqueHandle processHandle(process.hProcess);
     UniqueHandle threadHandle(process.hThread);
-    if (job) {
-        AssignProcessToJobObject(job.get(), processHandle.get());
-        ResumeThread(threadHandle.get());
-    }
 
     if (wait != nullptr) {
         // The streams first, then the child, as without a wait.

@@ -99,6 +99,12 @@ TEST(Allocator, ALargeReleasedBlockServesTheNextRequestThatFits) {
         EXPECT_EQ(allocator.liveBlocks(), 1u) << c.what;
         EXPECT_EQ(allocator.liveBytes(), c.asked) << c.what;
         allocator.release(block, c.asked);
+        // Kept again at its own size, not at the size last asked of it.
+        const std::size_t held = c.served >= 0 ? c.released[static_cast<std::size_t>(c.served)] : c.asked;
+        EXPECT_EQ(allocator.spareBytes(), held) << c.what;
+        void* again = allocator.allocate(held);
+        EXPECT_EQ(again, block) << c.what << ": the whole block serves a request of its size";
+        allocator.release(again, held);
     }
 }
 

@@ -1,23 +1,44 @@
-# Builds every layer probe (see CMakeLists.txt) and checks each outcome;
-# writes a test report like the other suites' to RESULTS/layers.xml.
+# Builds every layer probe (see CMakeLists.txt) and checks each outcome; runs
+# the include check over each climbing probe, which it must refuse, and over
+# the whole tree, which it must pass. Writes a test report like the other
+# suites' to RESULTS/layers.xml.
 set(failures 0)
 set(cases "")
-foreach(probe ${PROBES})
+set(check ${ROOT}/cmake/check_includes.cmake)
+foreach(probe ${PROBES} "tree:-:clean")
   string(REPLACE ":" ";" parts "${probe}")
   list(GET parts 0 name)
   list(GET parts 1 header)
   list(GET parts 2 expected)
-  execute_process(COMMAND ${CMAKE_COMMAND} --build ${BUILD} --target ${name}
-                  RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
   set(failure "")
-  if(expected STREQUAL "compiles")
+  if(expected STREQUAL "clean")
+    execute_process(COMMAND ${CMAKE_COMMAND} -DROOT=${ROOT} -P ${check}
+                    RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
     if(NOT result EQUAL 0)
-      set(failure "${name} should compile:\n${output}")
+      set(failure "the include check refuses the sources:\n${output}")
     endif()
-  elseif(result EQUAL 0)
-    set(failure "${name} includes ${header}, and it compiled")
-  elseif(NOT output MATCHES "${header}: No such file or directory")
-    set(failure "${name} failed, but not for want of ${header}:\n${output}")
+    set(name include_check_tree)
+  elseif(expected STREQUAL "climbs")
+    execute_process(COMMAND ${CMAKE_COMMAND} -DFILES=${name} -P ${check}
+                    RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+    if(result EQUAL 0)
+      set(failure "${name} includes \"${header}\", and the include check let it pass")
+    elseif(NOT output MATCHES "climbs")
+      set(failure "${name}: the include check failed, but not for the climbing include:\n${output}")
+    endif()
+    get_filename_component(name ${name} NAME_WE)
+  else()
+    execute_process(COMMAND ${CMAKE_COMMAND} --build ${BUILD} --target ${name}
+                    RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+    if(expected STREQUAL "compiles")
+      if(NOT result EQUAL 0)
+        set(failure "${name} should compile:\n${output}")
+      endif()
+    elseif(result EQUAL 0)
+      set(failure "${name} includes ${header}, and it compiled")
+    elseif(NOT output MATCHES "${header}: No such file or directory")
+      set(failure "${name} failed, but not for want of ${header}:\n${output}")
+    endif()
   endif()
   if(failure)
     math(EXPR failures "${failures} + 1")
@@ -29,6 +50,7 @@ foreach(probe ${PROBES})
   endif()
 endforeach()
 list(LENGTH PROBES count)
+math(EXPR count "${count} + 1")
 if(RESULTS)
   file(WRITE ${RESULTS}/layers.xml
        "<?xml version=\"1.0\"?>\n<testsuites tests=\"${count}\" failures=\"${failures}\">\n${cases}</testsuites>\n")

@@ -154,9 +154,13 @@ TEST_F(ToolRunnerTest, WhatCannotBeStartedIsSpawnFailed) {
     EXPECT_EQ(run({tool}, true, nullptr, fake.path("no-such-folder")).error(), ErrorCode::SpawnFailed);
 }
 
-TEST_F(ToolRunnerTest, TextThatIsNotUtf8IsOutOfMemoryAsTheConversionFails) {
+// An argument is text, which fails to convert; a program or a folder is a
+// path, and no file has a name that is not UTF-8.
+TEST_F(ToolRunnerTest, TextThatIsNotUtf8FailsAsTextOrAsAPathName) {
     EXPECT_EQ(run({tool, "\xFF"}, false).error(), ErrorCode::OutOfMemory);
-    EXPECT_EQ(run({tool}, false, nullptr, "\xC3").error(), ErrorCode::OutOfMemory);
+    EXPECT_EQ(run({tool}, false, nullptr, "\xC3").error(), ErrorCode::BadPathName);
+    EXPECT_EQ(run({tool + "\xC3"}, false).error(), ErrorCode::BadPathName);
+    EXPECT_TRUE(fake.runs().empty());
 }
 
 TEST_F(ToolRunnerTest, EveryAllocationFailureIsReportedAndReleasesEveryBufferAndHandle) {

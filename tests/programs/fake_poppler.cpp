@@ -18,6 +18,8 @@
 //                       go on
 //   forward PROGRAM     run PROGRAM with this run's arguments and exit with
 //                       its exit code (after a hang, if any)
+//   signal NAME         set the named event NAME, where it exists
+//   wait NAME           then wait (at most a minute) for the named event NAME
 //   sleep MS            wait before exiting
 //   crash               end by an access violation, after all else but exit
 //   exit N              the exit code (default 0)
@@ -185,6 +187,18 @@ int main() {
         code = static_cast<int>(exitCode);
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
+    });
+    each("signal", [&](const std::string& name) {
+        if (const HANDLE event = OpenEventW(EVENT_MODIFY_STATE, FALSE, widen(name).c_str())) {
+            SetEvent(event);
+            CloseHandle(event);
+        }
+    });
+    each("wait", [&](const std::string& name) {
+        if (const HANDLE event = OpenEventW(SYNCHRONIZE, FALSE, widen(name).c_str())) {
+            WaitForSingleObject(event, 60000);
+            CloseHandle(event);
+        }
     });
     each("sleep", [&](const std::string& ms) { Sleep(static_cast<DWORD>(std::stoul(ms))); });
     each("crash", [&](const std::string&) {

@@ -18,6 +18,7 @@
 #include "image_io.h"
 #include "orvatool.h"
 #include "pdf_command.h"
+#include "support/folder_names.h"
 #include "support/orva_bytes.h"
 #include "support/child_program.h"
 
@@ -102,15 +103,7 @@ std::vector<Image> renderReference(const fs::path& folder, const std::vector<std
     return images;
 }
 
-std::vector<std::string> namesIn(const fs::path& folder) {
-    std::vector<std::string> names;
-    std::error_code error;
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        names.push_back(utf8(it->path().filename()));
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
+using orva::testing::namesIn;
 
 class PdfTest : public ::testing::Test {
 protected:

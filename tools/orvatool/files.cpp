@@ -13,6 +13,11 @@ std::FILE* openFile(const std::filesystem::path& path, bool write) {
 #endif
 }
 
+FolderGuard::~FolderGuard() {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+}
+
 std::string utf8(const std::filesystem::path& path) {
     const std::u8string text = path.u8string();
     return std::string(text.begin(), text.end());

@@ -22,6 +22,19 @@ std::expected<void, std::string> writeFileReplacing(const std::filesystem::path&
 // its name as the system spells it; null when that fails.
 std::FILE* openFile(const std::filesystem::path& path, bool write);
 
+// The folder and everything in it go when this does.
+class FolderGuard {
+public:
+    explicit FolderGuard(std::filesystem::path folder) : folder_(std::move(folder)) {}
+    FolderGuard(const FolderGuard&) = delete;
+    FolderGuard& operator=(const FolderGuard&) = delete;
+    ~FolderGuard();
+    const std::filesystem::path& path() const { return folder_; }
+
+private:
+    std::filesystem::path folder_;
+};
+
 // A path as UTF-8 text, for messages and for the reader, and back.
 std::string utf8(const std::filesystem::path& path);
 std::filesystem::path pathFromUtf8(const std::string& text);

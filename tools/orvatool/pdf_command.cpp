@@ -9,6 +9,7 @@
 #include "files.h"
 #include "pdf/page_count_report.h"
 #include "pdf/ppm_reader.h"
+#include "platform/unique_folder.h"
 #include "tool_host.h"
 
 namespace orvatool {
@@ -23,22 +24,6 @@ std::optional<std::uint32_t> pageNumber(std::string_view text) {
     if (text.empty() || error != std::errc{} || end != text.data() + text.size() || value == 0) return std::nullopt;
     return value;
 }
-
-// The folder and everything in it go when this does.
-class FolderGuard {
-public:
-    explicit FolderGuard(fs::path folder) : folder_(std::move(folder)) {}
-    FolderGuard(const FolderGuard&) = delete;
-    FolderGuard& operator=(const FolderGuard&) = delete;
-    ~FolderGuard() {
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
-    }
-    const fs::path& path() const { return folder_; }
-
-private:
-    fs::path folder_;
-};
 
 std::string firstLine(const orva::ByteBuffer& bytes) {
     std::string text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
@@ -120,6 +105,85 @@ std::expected<PageRange, std::string> pagesWithin(PageRange range, std::uint32_t
     return PageRange{range.first, last};
 }
 
+namespace {
+
+// The page count pdfinfo gives for the document.
+std::expected<std::uint32_t, PdfFailure> countPages(orva::Allocator& allocator, const PdfJob& job,
+                                                    const std::string& info, const std::string& inputText) {
+    const std::string_view arguments[] = {info, inputText};
+    auto run = runPdfTool(allocator, arguments, ".", true);
+    if (!run && run.error() == orva::ErrorCode::Canceled) return interrupted();
+    if (!run) return failure(info + " could not be run: " + std::string(orva::errorName(run.error())));
+    if (run->exitCode != 0) {
+        const std::string said = firstLine(run->standardError);
+        return failure(job.input + ": pdfinfo cannot read it (exit status " + std::to_string(run->exitCode) + ")" +
+                       (said.empty() ? "" : ": " + said));
+    }
+    const auto& report = run->standardOutput;
+    const auto count = orva::parsePageCountReport({reinterpret_cast<const char*>(report.data()), report.size()});
+    if (!count) {
+        return failure(job.input + ": no page count from pdfinfo: " + std::string(orva::errorName(count.error())));
+    }
+    return *count;
+}
+
+// A new folder only this run uses, in the system's temporary folder.
+std::expected<fs::path, std::string> makePrivateFolder(orva::Allocator& allocator) {
+    std::error_code error;
+    const fs::path root = fs::temp_directory_path(error);
+    if (error) return std::unexpected("no temporary folder (TMPDIR; on Windows TMP or TEMP)");
+    auto folder = orva::makeUniqueFolder(allocator, utf8(root), "orvatool-");
+    if (!folder) return std::unexpected(utf8(root) + ": cannot make a folder there for the rendered pages");
+    return pathFromUtf8(std::string(folder->view()));
+}
+
+// Renders the pages one pdftoppm run each, in two folders inside `work` that
+// take turns, and adds each to the container as it comes.
+std::expected<void, PdfFailure> storePages(orva::Allocator& allocator, const PdfJob& job, PageRange pages,
+                                           const std::string& render, const std::string& inputText,
+                                           const fs::path& work, ContainerWriter& writer, PdfProgress* progress) {
+    const std::uint32_t total = pages.last - pages.first + 1;
+    std::error_code error;
+    // Two pages in flight at most: the one being stored and the next,
+    // rendered meanwhile into the other folder.
+    PageRender renders[2];
+    for (int i = 0; i < 2; ++i) {
+        renders[i].allocator = &allocator;
+        renders[i].folder = work / (i == 0 ? "a" : "b");
+        renders[i].folderText = utf8(renders[i].folder);
+        if (!fs::create_directory(renders[i].folder, error)) return failure(utf8(work) + ": cannot be written");
+    }
+    const std::string resolution = std::to_string(job.pack.dpi);
+    renders[0].begin(pages.first, render, resolution, inputText);
+    for (std::uint32_t page = pages.first; page <= pages.last; ++page) {
+        PageRender& current = renders[(page - pages.first) % 2];
+        auto& run = current.finish();
+        if (interruption() != 0) return interrupted();
+        if (page < pages.last) renders[(page - pages.first + 1) % 2].begin(page + 1, render, resolution, inputText);
+        const std::string which = job.input + ": page " + std::to_string(page) + ": ";
+        if (!run && run.error() == orva::ErrorCode::Canceled) return interrupted();
+        if (!run) return failure(render + " could not be run: " + std::string(orva::errorName(run.error())));
+        if (run->exitCode != 0) {
+            return failure(which + "pdftoppm failed (exit status " + std::to_string(run->exitCode) + ")");
+        }
+        auto image = renderedImage(current.folder);
+        if (!image) return failure(which + image.error());
+        {
+            auto pixels = orva::readPpmFile(allocator, utf8(*image));
+            fs::remove(*image, error);
+            if (!pixels) return failure(which + "the rendered image cannot be read: " +
+                                        std::string(orva::errorName(pixels.error())));
+            if (auto added = writer.addPage(pixels->width, pixels->height, pixels->pixels.span()); !added) {
+                return failure(job.output + ": " + added.error());
+            }
+        }
+        if (progress != nullptr) progress->pageDone(page, page - pages.first + 1, total);
+    }
+    return {};
+}
+
+}  // namespace
+
 std::expected<PdfOutcome, PdfFailure> convertPdf(const PdfJob& job, orva::Allocator& allocator,
                                                  PdfProgress* progress) {
     std::error_code error;
@@ -131,72 +195,21 @@ std::expected<PdfOutcome, PdfFailure> convertPdf(const PdfJob& job, orva::Alloca
     if (!info) return failure(info.error());
     auto render = findPdfTool(allocator, PdfTool::Render);
     if (!render) return failure(render.error());
-
-    std::uint32_t pageCount = 0;
-    {
-        const std::string_view arguments[] = {*info, inputText};
-        auto run = runPdfTool(allocator, arguments, ".", true);
-        if (!run && run.error() == orva::ErrorCode::Canceled) return interrupted();
-        if (!run) return failure(*info + " could not be run: " + std::string(orva::errorName(run.error())));
-        if (run->exitCode != 0) {
-            const std::string said = firstLine(run->standardError);
-            return failure(job.input + ": pdfinfo cannot read it (exit status " + std::to_string(run->exitCode) + ")" +
-                           (said.empty() ? "" : ": " + said));
-        }
-        const auto& report = run->standardOutput;
-        const auto count =
-            orva::parsePageCountReport({reinterpret_cast<const char*>(report.data()), report.size()});
-        if (!count) {
-            return failure(job.input + ": no page count from pdfinfo: " + std::string(orva::errorName(count.error())));
-        }
-        pageCount = *count;
-    }
-    const auto pages = pagesWithin(job.pages, pageCount);
+    const auto pageCount = countPages(allocator, job, *info, inputText);
+    if (!pageCount) return std::unexpected(pageCount.error());
+    const auto pages = pagesWithin(job.pages, *pageCount);
     if (!pages) return failure(job.input + ": " + pages.error());
     const std::uint32_t total = pages->last - pages->first + 1;
 
-    auto folder = makePrivateFolder("orvatool-");
+    auto folder = makePrivateFolder(allocator);
     if (!folder) return failure(folder.error());
     const FolderGuard work(*folder);
     auto file = PartialFile::create(pathFromUtf8(job.output));
     if (!file) return failure(file.error());
     auto writer = ContainerWriter::begin(*file, allocator, job.pack, total);
     if (!writer) return failure(job.output + ": " + writer.error());
-
-    // Two pages in flight at most: the one being stored and the next,
-    // rendered meanwhile into the other folder.
-    PageRender renders[2];
-    for (int i = 0; i < 2; ++i) {
-        renders[i].allocator = &allocator;
-        renders[i].folder = work.path() / (i == 0 ? "a" : "b");
-        renders[i].folderText = utf8(renders[i].folder);
-        if (!fs::create_directory(renders[i].folder, error)) return failure(utf8(work.path()) + ": cannot be written");
-    }
-    const std::string resolution = std::to_string(job.pack.dpi);
-    renders[0].begin(pages->first, *render, resolution, inputText);
-    for (std::uint32_t page = pages->first; page <= pages->last; ++page) {
-        PageRender& current = renders[(page - pages->first) % 2];
-        auto& run = current.finish();
-        if (interruption() != 0) return interrupted();
-        if (page < pages->last) renders[(page - pages->first + 1) % 2].begin(page + 1, *render, resolution, inputText);
-        const std::string which = job.input + ": page " + std::to_string(page) + ": ";
-        if (!run && run.error() == orva::ErrorCode::Canceled) return interrupted();
-        if (!run) return failure(*render + " could not be run: " + std::string(orva::errorName(run.error())));
-        if (run->exitCode != 0) {
-            return failure(which + "pdftoppm failed (exit status " + std::to_string(run->exitCode) + ")");
-        }
-        auto image = renderedImage(current.folder);
-        if (!image) return failure(which + image.error());
-        {
-            auto pixels = orva::readPpmFile(allocator, utf8(*image));
-            fs::remove(*image, error);
-            if (!pixels) return failure(which + "the rendered image cannot be read: " +
-                                        std::string(orva::errorName(pixels.error())));
-            if (auto added = writer->addPage(pixels->width, pixels->height, pixels->pixels.span()); !added) {
-                return failure(job.output + ": " + added.error());
-            }
-        }
-        if (progress != nullptr) progress->pageDone(page, page - pages->first + 1, total);
+    if (auto stored = storePages(allocator, job, *pages, *render, inputText, work.path(), *writer, progress); !stored) {
+        return std::unexpected(stored.error());
     }
     if (auto finished = writer->finish(); !finished) return failure(job.output + ": " + finished.error());
     if (interruption() != 0) return interrupted();

@@ -65,9 +65,6 @@ private:
     void* thread_ = nullptr;
 };
 
-// A new folder only this run uses, in the system's temporary folder.
-std::expected<std::filesystem::path, std::string> makePrivateFolder(std::string_view prefix);
-
 bool standardErrorIsTerminal();
 
 // While one is alive, Ctrl+C, a termination request and (on Windows) the

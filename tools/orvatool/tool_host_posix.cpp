@@ -111,6 +111,66 @@ std::expected<std::string, std::string> findPdfTool(orva::Allocator&, PdfTool to
     return std::unexpected(name + " not found in any folder of PATH (Debian: apt-get install poppler-utils)");
 }
 
+namespace {
+
+// Starts the tool in `directory`, its input /dev/null, its output to
+// `output` (or /dev/null when that is -1) and its error stream to `errors`,
+// with the default action for the signals this program catches and the mask
+// of `blocked`'s waits. The child's id, or 0 when it could not be started.
+pid_t spawnTool(std::vector<char*>& argv, const std::string& directory, int output, int errors,
+                const BlockedSignals& blocked) {
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attributes;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawnattr_init(&attributes);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    if (output >= 0) {
+        posix_spawn_file_actions_adddup2(&actions, output, STDOUT_FILENO);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    }
+    posix_spawn_file_actions_adddup2(&actions, errors, STDERR_FILENO);
+    posix_spawn_file_actions_addchdir_np(&actions, directory.c_str());
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    for (const int signal : kCaughtSignals) {
+        if (gCatching && sigismember(&gCaught, signal)) sigaddset(&defaults, signal);
+    }
+    posix_spawnattr_setsigmask(&attributes, &blocked.waiting());
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    pid_t child = 0;
+    const int spawned = posix_spawn(&child, argv[0], &actions, &attributes, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    return spawned == 0 ? child : 0;
+}
+
+// Reads both pipes (`output` may be -1: not captured) until they end,
+// waiting with the caught signals let through: an interruption ends the
+// wait. False when the wait was cut short, the pipes still open.
+bool readToEnd(int output, int errors, orva::ByteBuilder& out, orva::ByteBuilder& err, bool& outOfMemory,
+               const BlockedSignals& blocked) {
+    bool outputOpen = output >= 0, errorOpen = true;
+    while (outputOpen || errorOpen) {
+        if (interruption() != 0) break;
+        fd_set readable;
+        FD_ZERO(&readable);
+        if (outputOpen) FD_SET(output, &readable);
+        if (errorOpen) FD_SET(errors, &readable);
+        const int highest = std::max(outputOpen ? output : -1, errorOpen ? errors : -1);
+        if (pselect(highest + 1, &readable, nullptr, nullptr, nullptr, &blocked.waiting()) < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        if (outputOpen && FD_ISSET(output, &readable)) outputOpen = readSome(output, out, SIZE_MAX, outOfMemory);
+        if (errorOpen && FD_ISSET(errors, &readable)) errorOpen = readSome(errors, err, kKeptErrorBytes, outOfMemory);
+    }
+    return !outputOpen && !errorOpen;
+}
+
+}  // namespace
+
 orva::Result<ToolRun> runPdfTool(orva::Allocator& allocator, std::span<const std::string_view> arguments,
                                  std::string_view workingDirectory, bool captureStdout) {
     if (arguments.empty()) return orva::fail(orva::ErrorCode::SpawnFailed);
@@ -118,7 +178,6 @@ orva::Result<ToolRun> runPdfTool(orva::Allocator& allocator, std::span<const std
     std::vector<char*> argv;
     for (std::string& s : strings) argv.push_back(s.data());
     argv.push_back(nullptr);
-    const std::string directory(workingDirectory);
 
     int output[2] = {-1, -1}, errors[2] = {-1, -1};
     if (!makePipe(errors)) return orva::fail(orva::ErrorCode::SpawnFailed);
@@ -132,65 +191,19 @@ orva::Result<ToolRun> runPdfTool(orva::Allocator& allocator, std::span<const std
 
     const BlockedSignals blocked;
     if (interruption() != 0) return orva::fail(orva::ErrorCode::Canceled);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawnattr_t attributes;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawnattr_init(&attributes);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    if (captureStdout) {
-        posix_spawn_file_actions_adddup2(&actions, outputWrite.get(), STDOUT_FILENO);
-    } else {
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    }
-    posix_spawn_file_actions_adddup2(&actions, errorWrite.get(), STDERR_FILENO);
-    posix_spawn_file_actions_addchdir_np(&actions, directory.c_str());
-    // The child starts with the default action for the signals this program
-    // catches, and none of them blocked.
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    for (const int signal : kCaughtSignals) {
-        if (gCatching && sigismember(&gCaught, signal)) sigaddset(&defaults, signal);
-    }
-    posix_spawnattr_setsigmask(&attributes, &blocked.waiting());
-    posix_spawnattr_setsigdefault(&attributes, &defaults);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-    pid_t child = 0;
-    const int spawned = posix_spawn(&child, argv[0], &actions, &attributes, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
+    const pid_t child = spawnTool(argv, std::string(workingDirectory), captureStdout ? outputWrite.get() : -1,
+                                  errorWrite.get(), blocked);
     // The child holds its own copies of the write ends; ours would keep the
     // pipes open.
     errorWrite.reset();
     outputWrite.reset();
-    if (spawned != 0) return orva::fail(orva::ErrorCode::SpawnFailed);
+    if (child == 0) return orva::fail(orva::ErrorCode::SpawnFailed);
 
     orva::ByteBuilder out(allocator), err(allocator);
     bool outOfMemory = false;
-    bool outputOpen = captureStdout, errorOpen = true;
-    // Both pipes are read until they end, waiting with the caught signals
-    // let through: an interruption ends the wait.
-    while (outputOpen || errorOpen) {
-        if (interruption() != 0) break;
-        fd_set readable;
-        FD_ZERO(&readable);
-        if (outputOpen) FD_SET(outputRead.get(), &readable);
-        if (errorOpen) FD_SET(errorRead.get(), &readable);
-        const int highest = std::max(outputOpen ? outputRead.get() : -1, errorOpen ? errorRead.get() : -1);
-        if (pselect(highest + 1, &readable, nullptr, nullptr, nullptr, &blocked.waiting()) < 0) {
-            if (errno == EINTR) continue;
-            break;
-        }
-        if (outputOpen && FD_ISSET(outputRead.get(), &readable)) {
-            outputOpen = readSome(outputRead.get(), out, SIZE_MAX, outOfMemory);
-        }
-        if (errorOpen && FD_ISSET(errorRead.get(), &readable)) {
-            errorOpen = readSome(errorRead.get(), err, kKeptErrorBytes, outOfMemory);
-        }
-    }
     // The pipes have ended, so the child has ended or is about to; unless
     // the wait was cut short, by an interruption or a failing wait.
-    const bool stop = outputOpen || errorOpen;
+    const bool stop = !readToEnd(captureStdout ? outputRead.get() : -1, errorRead.get(), out, err, outOfMemory, blocked);
     if (stop) ::kill(child, SIGKILL);
     int status = 0;
     for (;;) {
@@ -207,17 +220,6 @@ orva::Result<ToolRun> runPdfTool(orva::Allocator& allocator, std::span<const std
     run.exitCode = WIFEXITED(status) ? static_cast<std::uint32_t>(WEXITSTATUS(status))
                                      : 128u + static_cast<std::uint32_t>(WTERMSIG(status));
     return run;
-}
-
-std::expected<std::filesystem::path, std::string> makePrivateFolder(std::string_view prefix) {
-    std::error_code error;
-    const std::filesystem::path root = std::filesystem::temp_directory_path(error);
-    if (error) return std::unexpected("no temporary folder (TMPDIR)");
-    std::string pattern = (root / std::string(prefix)).string() + "XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        return std::unexpected(utf8(root) + ": cannot make a folder there for the rendered pages");
-    }
-    return std::filesystem::path(pattern);
 }
 
 namespace {

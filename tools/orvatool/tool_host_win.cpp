@@ -75,20 +75,6 @@ orva::Result<ToolRun> runPdfTool(orva::Allocator& allocator, std::span<const std
     return result;
 }
 
-std::expected<std::filesystem::path, std::string> makePrivateFolder(std::string_view prefix) {
-    std::error_code error;
-    const std::filesystem::path root = std::filesystem::temp_directory_path(error);
-    if (error) return std::unexpected("no temporary folder (TEMP)");
-    const std::string stem = std::string(prefix) + std::to_string(GetCurrentProcessId()) + "-";
-    for (ULONGLONG attempt = GetTickCount64(), last = attempt + 100; attempt < last; ++attempt) {
-        const std::filesystem::path folder = root / pathFromUtf8(stem + std::to_string(attempt % 1000000));
-        // Fails where the name is taken: every run gets a folder of its own.
-        if (CreateDirectoryW(folder.c_str(), nullptr)) return folder;
-        if (GetLastError() != ERROR_ALREADY_EXISTS) break;
-    }
-    return std::unexpected(utf8(root) + ": cannot make a folder there for the rendered pages");
-}
-
 namespace {
 
 DWORD WINAPI runTask(void* task) {
