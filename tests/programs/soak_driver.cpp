@@ -856,7 +856,7 @@ std::vector<std::string> verdict(const ViewerRun& run, const Options& options,
     o.middle = run.middle;
     o.end = run.end;
     o.cacheGrowth = run.cacheAtEnd - run.cacheAtMiddle;
-    o.firstDialogAfterMiddle = run.messagesAtMiddle == 0 && !messages.empty();
+    o.firstDialogAfterMiddle = run.messagesAtMiddle < 2 && messages.size() > run.messagesAtMiddle;
     o.checks = run.colourChecks + run.exactChecks;
     o.wrongPages = run.wrong.size();
     o.titleMismatches = run.titleMismatches;

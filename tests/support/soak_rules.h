@@ -314,11 +314,11 @@ struct Sample {
 
 // What "flat" allows between the middle of a run (after its warm-up) and its
 // end: the page images the viewer was seen to add in that time, plus a
-// little slack for the system's own heaps and handles. The first message box
-// of a process makes the system create the dialog's fonts, brushes and icon
-// bitmaps once and keep them (about 30 objects under Wine, the same after
-// every later box); when that first box came after the middle, so much more
-// is allowed.
+// little slack for the system's own heaps and handles. The first message
+// boxes of a process make the system create the dialog's fonts, brushes and
+// icon bitmaps once and keep them (32 objects under Wine, half with the first
+// box and half with the second, the same after every later box); when one of
+// those two boxes came after the middle, so much more is allowed.
 struct Tolerance {
     std::uint64_t memoryFloor = 8ull << 20;  // bytes
     std::uint32_t memoryPercent = 5;         // of the middle value, when larger than the floor
