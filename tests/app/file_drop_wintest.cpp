@@ -7,7 +7,6 @@
 
 #include <shlobj.h>
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -53,11 +52,7 @@ protected:
 
     std::wstring write(const std::wstring& name, const Bytes& bytes) {
         const std::wstring path = folder_ + L"\\" + name;
-        std::FILE* file = _wfopen(path.c_str(), L"wb");
-        EXPECT_NE(file, nullptr);
-        if (file == nullptr) return path;
-        std::fwrite(bytes.data(), 1, bytes.size(), file);
-        std::fclose(file);
+        EXPECT_TRUE(writeBytesToFile(narrow(path), bytes));
         files_.push_back(path);
         return path;
     }
