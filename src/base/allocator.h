@@ -205,9 +205,27 @@ public:
     }
 
     std::size_t size() const noexcept { return items_.size(); }
+    bool empty() const noexcept { return items_.empty(); }
     T& operator[](std::size_t i) noexcept { return items_[i]; }
+    const T& operator[](std::size_t i) const noexcept { return items_[i]; }
     std::span<T> span() noexcept { return items_.span(); }
-    OwnedArray<T> take() noexcept { return std::move(items_); }
+    std::span<const T> span() const noexcept { return items_.span(); }
+    OwnedArray<T> take() noexcept {
+        Allocator* allocator = items_.allocator_;
+        OwnedArray<T> taken = std::move(items_);
+        items_.allocator_ = allocator;
+        return taken;
+    }
+    // Takes item i out; the items after it move up one place.
+    T remove(std::size_t i) {
+        T item(std::move(items_.data_[i]));
+        for (std::size_t j = i + 1; j < items_.size_; ++j) items_.data_[j - 1] = std::move(items_.data_[j]);
+        items_.data_[--items_.size_].~T();
+        return item;
+    }
+    void clear() noexcept {
+        while (items_.size_ > 0) items_.data_[--items_.size_].~T();
+    }
 
 private:
     Status grow(std::size_t capacity) {
@@ -226,6 +244,54 @@ private:
     }
 
     OwnedArray<T> items_;
+};
+
+// One object of T owned through an Allocator, for what must keep its address
+// while its owner moves (a thread's state). Move-only; empty by default.
+template <class T>
+class Owned {
+public:
+    Owned() = default;
+    ~Owned() { reset(); }
+    Owned(Owned&& other) noexcept
+        : allocator_(std::exchange(other.allocator_, nullptr)), object_(std::exchange(other.object_, nullptr)) {}
+    Owned& operator=(Owned&& other) noexcept {
+        if (this != &other) {
+            reset();
+            allocator_ = std::exchange(other.allocator_, nullptr);
+            object_ = std::exchange(other.object_, nullptr);
+        }
+        return *this;
+    }
+    Owned(const Owned&) = delete;
+    Owned& operator=(const Owned&) = delete;
+
+    template <class... Args>
+    static Result<Owned> make(Allocator& allocator, Args&&... args) {
+        void* block = allocator.allocate(sizeof(T));
+        if (block == nullptr) return fail(ErrorCode::OutOfMemory);
+        Owned owned;
+        owned.allocator_ = &allocator;
+        owned.object_ = new (block) T(std::forward<Args>(args)...);
+        return owned;
+    }
+
+    void reset() noexcept {
+        if (object_ != nullptr) {
+            object_->~T();
+            allocator_->release(object_, sizeof(T));
+        }
+        object_ = nullptr;
+        allocator_ = nullptr;
+    }
+    T* get() const noexcept { return object_; }
+    T* operator->() const noexcept { return object_; }
+    T& operator*() const noexcept { return *object_; }
+    explicit operator bool() const noexcept { return object_ != nullptr; }
+
+private:
+    Allocator* allocator_ = nullptr;
+    T* object_ = nullptr;
 };
 
 // Collects bytes of unknown final length (a child's output, a composed file).

@@ -6,6 +6,8 @@
 
 #include "base/allocator.h"
 #include "document/page_image.h"
+#include "document/text_layer.h"
+#include "platform/background_worker.h"
 
 namespace orva {
 
@@ -46,6 +48,23 @@ struct PageMemory {
     std::uint64_t pins[2] = {kNoPage, kNoPage};
 };
 
+// The text of a PDF's pages, fetched on demand, in runs of pages, by a job
+// of the document's worker; never at open or on a page change. Empty for a
+// container, whose pages are pictures only.
+enum class TextState : std::uint8_t { NotFetched = 0, Fetching = 1, Fetched = 2, Failed = 3 };
+
+struct DocumentText {
+    // One slot a page, made with the first fetch.
+    OwnedArray<PageText> pages;
+    OwnedArray<TextState> states;
+    // What the fetched pages hold, for the page budget.
+    std::uint64_t heldBytes = 0;
+
+    TextState state(std::uint64_t page) const noexcept {
+        return page < states.size() ? states[page] : TextState::NotFetched;
+    }
+};
+
 struct Document {
     OwnedString title;
     std::uint64_t indexOffset = 0;
@@ -61,6 +80,16 @@ struct Document {
     // What renders the missing pages of a PDF document; none for a container.
     const PageRenderer* renderer = nullptr;
     PageMemory memory;
+    DocumentText text;
+    // False where the PDF's permissions forbid copying its text.
+    bool copyAllowed = true;
+    // Tells this document's jobs apart from those of any other opened in
+    // this run: results carry it, and one for another document is dropped.
+    std::uint64_t serial = 0;
+    // Runs the document's background jobs; made with the first. Declared
+    // last, so that it goes first: its jobs end before anything they were
+    // for is released.
+    Owned<BackgroundWorker> worker;
 
     std::uint64_t pageCount() const noexcept { return pages.size(); }
     bool isPdf() const noexcept { return (static_cast<std::uint8_t>(kind) & 1) != 0; }

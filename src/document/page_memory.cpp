@@ -64,7 +64,7 @@ std::uint64_t heldPageBytes(const Document& document) {
     std::uint64_t held = 0;
     for (const PageImage& page : document.pages) held += page.length();
     for (const PageImage& copy : document.memory.thumbnails) held += copy.length();
-    return held;
+    return held + document.text.heldBytes;
 }
 
 void keepWithinBudget(Document& document, std::uint64_t requested) {

@@ -113,11 +113,13 @@ Result<WideRun> widenRun(Allocator& allocator, std::span<const std::string_view>
     return WideRun{std::move(*wideCommandLine), std::move(*wideDirectory), std::move(*wideProgram)};
 }
 
-// Starts the child hidden, with the given standard streams, in `job` when
-// there is one: suspended until it is in the job, so that it runs nothing
-// outside it. The process, or nothing when it could not be started.
+// Starts the child hidden, with the given standard streams, suspended, and
+// puts it in `job` when there is one, so that it runs nothing outside it;
+// `job` is let go when the child could not be put in it (ending the job
+// would then not end the child). The child is resumed by the caller. False
+// when it could not be started.
 bool startChild(WideRun& run, OwnedArray<char16_t>& environmentBlock, HANDLE output, HANDLE error,
-                HANDLE job, PROCESS_INFORMATION& process) {
+                UniqueHandle& job, PROCESS_INFORMATION& process) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
@@ -128,22 +130,49 @@ bool startChild(WideRun& run, OwnedArray<char16_t>& environmentBlock, HANDLE out
     const UINT ownErrorMode = SetErrorMode(kChildErrorMode);
     const BOOL started = CreateProcessW(
         wideChars(run.program), reinterpret_cast<wchar_t*>(run.commandLine.data()), nullptr, nullptr, TRUE,
-        kCreationFlags | (job ? CREATE_SUSPENDED : 0), environmentBlock.empty() ? nullptr : environmentBlock.data(),
+        kCreationFlags | CREATE_SUSPENDED, environmentBlock.empty() ? nullptr : environmentBlock.data(),
         wideChars(run.directory), &startup, &process);
     SetErrorMode(ownErrorMode);
     if (!started) return false;
-    if (job) {
-        AssignProcessToJobObject(job, process.hProcess);
-        ResumeThread(process.hThread);
-    }
+    if (job && !AssignProcessToJobObject(job.get(), process.hProcess)) job.reset();
     return true;
 }
 
 }  // namespace
 
+void ToolRunControl::end() {
+    const std::lock_guard hold(lock_);
+    ended_ = true;
+    // The job ends everything the tool started; a tool outside any job is
+    // ended alone.
+    if (job_ == nullptr || !TerminateJobObject(job_, ERROR_CANCELLED)) {
+        if (process_ != nullptr) TerminateProcess(process_, ERROR_CANCELLED);
+    }
+}
+
+bool ToolRunControl::ended() const {
+    const std::lock_guard hold(lock_);
+    return ended_;
+}
+
+bool ToolRunControl::attach(void* job, void* process) {
+    const std::lock_guard hold(lock_);
+    if (ended_) return false;
+    job_ = job;
+    process_ = process;
+    return true;
+}
+
+void ToolRunControl::detach() {
+    const std::lock_guard hold(lock_);
+    job_ = nullptr;
+    process_ = nullptr;
+}
+
 Result<ToolRunResult> runTool(Allocator& allocator, std::span<const std::string_view> arguments,
                               std::string_view workingDirectory, const EnvironmentMap* environment,
-                              bool captureStdout, StandardError standardError) {
+                              bool captureStdout, StandardError standardError, ToolRunControl* control) {
+    if (control != nullptr && control->ended()) return fail(ErrorCode::Canceled);
     if (arguments.empty()) return fail(ErrorCode::SpawnFailed);
     auto wide = widenRun(allocator, arguments, workingDirectory);
     if (!wide) return fail(wide.error());
@@ -166,7 +195,7 @@ Result<ToolRunResult> runTool(Allocator& allocator, std::span<const std::string_
     // pipe never waits for the other to be read. While a wait is installed,
     // this thread only waits and every stream has a thread. The threads start
     // before the child, so that failing to make one leaves nothing running.
-    ToolWait* const wait = toolWait();
+    ToolWait* const wait = control == nullptr ? toolWait() : nullptr;
     const auto collectOnThread = [](StreamCollector& collector) {
         return UniqueHandle(CreateThread(nullptr, 64 * 1024, collectInBackground, &collector,
                                          STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
@@ -189,10 +218,10 @@ Result<ToolRunResult> runTool(Allocator& allocator, std::span<const std::string_
     }
 
     PROCESS_INFORMATION process{};
-    const UniqueHandle job = makeChildJob();
+    UniqueHandle job = makeChildJob();
     const bool started =
         startChild(*wide, environmentBlock, captureStdout ? outputWrite.get() : GetStdHandle(STD_OUTPUT_HANDLE),
-                   errorWrite.get(), job.get(), process);
+                   errorWrite.get(), job, process);
     // The child holds its own copies now; ours would keep the streams open.
     errorWrite.reset();
     outputWrite.reset();
@@ -203,6 +232,11 @@ Result<ToolRunResult> runTool(Allocator& allocator, std::span<const std::string_
     }
     UniqueHandle processHandle(process.hProcess);
     UniqueHandle threadHandle(process.hThread);
+    // A run ended before its tool started never lets the tool run; its
+    // streams then close and the threads reading them finish.
+    const bool attached = control == nullptr || control->attach(job.get(), processHandle.get());
+    if (!attached) TerminateProcess(processHandle.get(), ERROR_CANCELLED);
+    ResumeThread(threadHandle.get());
 
     if (wait != nullptr) {
         // The streams first, then the child, as without a wait.
@@ -217,6 +251,10 @@ Result<ToolRunResult> runTool(Allocator& allocator, std::span<const std::string_
         (captureStdout ? output : errors).run();
         joinErrorThread();
         WaitForSingleObject(processHandle.get(), INFINITE);
+        if (control != nullptr) {
+            control->detach();
+            if (!attached || control->ended()) return fail(ErrorCode::Canceled);
+        }
     }
     DWORD exitCode = 0;
     if (!GetExitCodeProcess(processHandle.get(), &exitCode)) return fail(ErrorCode::WaitFailed);

@@ -20,7 +20,8 @@ public:
     virtual void finish() {}
 };
 
-// The wait in force (null: none); installing one returns the one replaced.
+// The wait in force on this thread (null: none); installing one returns the
+// one replaced.
 ToolWait* toolWait();
 ToolWait* setToolWait(ToolWait* wait);
 

@@ -16,7 +16,9 @@ constexpr DWORD kLookEveryMs = 50;
 constexpr int kPaintsPerWake = 16;
 constexpr UINT kEndedExitCode = ERROR_CANCELLED;
 
-ToolWait* gWait = nullptr;
+// Each thread waits in its own way: the window thread answers its windows,
+// a worker thread waits plainly.
+thread_local ToolWait* gWait = nullptr;
 thread_local int tWaiting = 0;
 thread_local bool tEndAsked = false;
 
