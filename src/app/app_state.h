@@ -9,6 +9,8 @@ struct AppState : PrintState {
     // What each PDF document opened may hold in page images (ORVA_PAGE_MEMORY_MB
     // at start, in mebibytes).
     std::uint64_t pageMemoryBudget = kDefaultPageMemoryBudget;
+    // Documents opened so far: the next one's serial (document.h).
+    std::uint64_t documentsOpened = 0;
 };
 
 // The process-wide record, zero at start.

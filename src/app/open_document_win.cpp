@@ -67,8 +67,9 @@ Result<Document> loadOrva(Allocator& allocator, OwnedString&& path) {
 }
 
 Result<Document> loadPdf(Allocator& allocator, OwnedString&& path) {
-    auto count = queryPdfPageCount(allocator, path.view());
-    if (!count) return fail(count.error());
+    auto info = queryPdfInfo(allocator, path.view());
+    if (!info) return fail(info.error());
+    const std::uint32_t* count = &info->pageCount;
     Document document;
     auto title = OwnedString::copy(allocator, pathStem(path.view()));
     if (!title) return fail(title.error());
@@ -82,6 +83,7 @@ Result<Document> loadPdf(Allocator& allocator, OwnedString&& path) {
     document.allocator = &allocator;
     document.kind = DocumentKind::Pdf;
     document.renderer = &kPdfRenderer;
+    document.copyAllowed = info->copyAllowed;
     // A PDF is accepted only when its first page renders.
     if (auto first = ensurePageLoaded(document, 0); !first) return fail(first.error());
     return document;
@@ -127,6 +129,7 @@ void openDocument(AppState& state, std::string_view path) {
     }
     state.document = std::move(*document);
     state.document.memory.budget = state.pageMemoryBudget;
+    state.document.serial = ++state.documentsOpened;
     state.documentLoaded = true;
     state.currentPage = 0;
     state.fitMode = FitMode::FitWidth;

@@ -15,11 +15,11 @@ std::string_view stripLine(std::string_view line) {
     return line;
 }
 
-std::optional<std::string_view> findPageLine(std::string_view report) {
+std::optional<std::string_view> findLine(std::string_view report, std::string_view label) {
     for (;;) {
         const std::size_t feed = report.find('\n');
         const std::string_view line = stripLine(report.substr(0, feed));
-        if (line.size() >= 6 && line.starts_with("Pages:")) return line;
+        if (line.size() >= label.size() && line.starts_with(label)) return line;
         if (feed == std::string_view::npos) return std::nullopt;
         report.remove_prefix(feed + 1);
     }
@@ -40,7 +40,7 @@ std::optional<std::string_view> secondField(std::string_view line) {
 }  // namespace
 
 Result<std::uint32_t> parsePageCountReport(std::string_view report) {
-    const auto line = findPageLine(report);
+    const auto line = findLine(report, "Pages:");
     if (!line) return fail(ErrorCode::PdfInfoFailed);
     const auto field = secondField(*line);
     if (!field) return fail(ErrorCode::PdfInfoFailed);
@@ -48,6 +48,12 @@ Result<std::uint32_t> parsePageCountReport(std::string_view report) {
     if (!count) return count;
     if (*count == 0) return fail(ErrorCode::NoPages);
     return count;
+}
+
+bool reportAllowsCopying(std::string_view report) {
+    // "Encrypted:      yes (print:yes copy:no change:no addNotes:no algorithm:AES-256)"
+    const auto line = findLine(report, "Encrypted:");
+    return !line || line->find("copy:no") == std::string_view::npos;
 }
 
 }  // namespace orva

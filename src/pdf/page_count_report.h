@@ -13,4 +13,8 @@ namespace orva {
 // Overflow; NoPages for 0.
 Result<std::uint32_t> parsePageCountReport(std::string_view report);
 
+// False when the report's "Encrypted:" line says "copy:no": the document's
+// permissions forbid copying its text. Anything else allows it.
+bool reportAllowsCopying(std::string_view report);
+
 }  // namespace orva

@@ -8,7 +8,7 @@
 
 namespace orva {
 
-Result<std::uint32_t> queryPdfPageCount(Allocator& allocator, std::string_view path) {
+Result<PdfInfo> queryPdfInfo(Allocator& allocator, std::string_view path) {
     auto input = makeAbsolutePath(allocator, path);
     if (!input) return fail(input.error());
     auto tool = locateTool(allocator, kPdfinfoName);
@@ -23,8 +23,17 @@ Result<std::uint32_t> queryPdfPageCount(Allocator& allocator, std::string_view p
     }
     if (!run && run.error() == ErrorCode::Canceled) return fail(ErrorCode::Canceled);
     if (!run || run->exitCode != 0) return fail(ErrorCode::PdfInfoFailed);
-    const auto& report = run->standardOutput;
-    return parsePageCountReport(std::string_view(reinterpret_cast<const char*>(report.data()), report.size()));
+    const auto& bytes = run->standardOutput;
+    const std::string_view report(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    auto count = parsePageCountReport(report);
+    if (!count) return fail(count.error());
+    return PdfInfo{*count, reportAllowsCopying(report)};
+}
+
+Result<std::uint32_t> queryPdfPageCount(Allocator& allocator, std::string_view path) {
+    auto info = queryPdfInfo(allocator, path);
+    if (!info) return fail(info.error());
+    return info->pageCount;
 }
 
 }  // namespace orva

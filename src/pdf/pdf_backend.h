@@ -7,8 +7,16 @@
 
 namespace orva {
 
+// What the information tool reports of a PDF: its page count and whether
+// its permissions allow copying its text.
+struct PdfInfo {
+    std::uint32_t pageCount = 0;
+    bool copyAllowed = true;
+};
+
 // The page count from the tool's report; NoPages for 0. Canceled when the
 // tool was ended while it ran (Esc), as for a render.
+Result<PdfInfo> queryPdfInfo(Allocator& allocator, std::string_view path);
 Result<std::uint32_t> queryPdfPageCount(Allocator& allocator, std::string_view path);
 
 // Renders page `index` of a PDF document into its slot. Canceled when the

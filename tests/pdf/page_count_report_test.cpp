@@ -42,5 +42,16 @@ TEST(PageCountReport, ReadsTheNumberOnTheFirstPagesLine) {
     for (const ReportCase& c : cases) EXPECT_EQ(parsePageCountReport(c.report), c.count) << c.what;
 }
 
+TEST(PageCountReport, CopyingIsForbiddenOnlyByTheEncryptedLine) {
+    const std::pair<const char*, bool> cases[] = {
+        {"Pages: 3\nEncrypted:      no\n", true},
+        {"Pages: 3\nEncrypted:      yes (print:yes copy:no change:no addNotes:no algorithm:AES-256)\r\n", false},
+        {"Encrypted: yes (print:no copy:yes change:no addNotes:no algorithm:RC4)\nPages: 3\n", true},
+        {"Title: copy:no\nPages: 3\n", true},
+        {"", true},
+    };
+    for (const auto& [report, allowed] : cases) EXPECT_EQ(reportAllowsCopying(report), allowed) << report;
+}
+
 }  // namespace
 }  // namespace orva
