@@ -83,6 +83,10 @@ struct Document {
     DocumentText text;
     // False where the PDF's permissions forbid copying its text.
     bool copyAllowed = true;
+    // The password that opened an encrypted PDF, handed to every tool run
+    // for it; empty for none. Held only while the document is open, and
+    // wiped when it is released.
+    OwnedString password;
     // Tells this document's jobs apart from those of any other opened in
     // this run: results carry it, and one for another document is dropped.
     std::uint64_t serial = 0;

@@ -29,6 +29,12 @@ void paintStatusBar(const Viewer& state, HDC dc, const ClientArea& client) {
     const FixedText<256> status = composeStatusText(state);
     SetBkMode(dc, TRANSPARENT);
     TextOutA(dc, 4, client.bottom - 20, status.c_str(), static_cast<int>(status.view().size()));
+    if (!state.statusNotice.view().empty()) {
+        SIZE extent{};
+        GetTextExtentPoint32A(dc, status.c_str(), static_cast<int>(status.view().size()), &extent);
+        const std::string_view notice = state.statusNotice.view();
+        TextOutA(dc, 4 + extent.cx + 24, client.bottom - 20, notice.data(), static_cast<int>(notice.size()));
+    }
 }
 
 // The current page at the current zoom and scroll position, drawn last and

@@ -36,6 +36,16 @@ void invalidateMainWindow(Viewer& state, bool erase) {
     if (state.mainWindow != nullptr) InvalidateRect(state.mainWindow, nullptr, erase ? TRUE : FALSE);
 }
 
+void setStatusNotice(Viewer& state, std::string_view text) {
+    if (state.statusNotice.view() == text) return;
+    state.statusNotice = FixedText<512>{};
+    state.statusNotice.append(text.substr(0, 511));
+    if (state.mainWindow == nullptr) return;
+    const ClientArea client = clientArea(state);
+    const RECT bar{0, client.bottom - BandHeight, client.right, client.bottom};
+    InvalidateRect(state.mainWindow, &bar, FALSE);
+}
+
 void zoomBy(Viewer& state, float factor) {
     state.fitMode = FitMode::None;
     state.zoom = steppedZoom(state.zoom, factor);

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "base/allocator.h"
+#include "base/fixed_text.h"
 #include "document/document.h"
 
 struct HWND__;
@@ -33,7 +34,15 @@ struct Viewer {
     std::int32_t sidebarScroll = 0;
     FitMode fitMode = FitMode::None;
     InstanceHandle instance = nullptr;
+    // A passing word for the reader, shown in the status line after the
+    // page's own status (a link's target, why nothing was copied, a reload
+    // that failed); empty for none. UTF-8.
+    FixedText<512> statusNotice;
 };
+
+// Replaces the status line's notice (empty text: none) and repaints the
+// status line when it changed.
+void setStatusNotice(Viewer& state, std::string_view text);
 
 // Closes the open document, if any, and clears `documentLoaded` with it.
 void closeDocument(Viewer& viewer);
