@@ -30,6 +30,8 @@ ManifestSupportedOS all
 !define PDF_PROGID "OrvaReader.PDF"
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${APP}"
 !define VCRT_KEY "SOFTWARE\Microsoft\VisualStudio\14.0\VC\Runtimes\x64"
+; The runtime's DLLs that the bundled poppler tools import.
+!define VCRT_DLLS "vcruntime140.dll, vcruntime140_1.dll and msvcp140.dll"
 !define VCRT_URL "https://aka.ms/vs/17/release/vc_redist.x64.exe"
 !define SHCNE_ASSOCCHANGED 0x08000000
 
@@ -135,13 +137,30 @@ Function .onInit
         ${EndIf}
     ${EndIf}
 
-    ; The bundled poppler tools need the Visual C++ runtime; its setup
-    ; records itself under this key.
+    ; The bundled poppler tools need the Visual C++ runtime. Its setup
+    ; records itself under VCRT_KEY, in the 64-bit view or, by some setups,
+    ; in the 32-bit one (WOW6432Node); the DLLs may also be there with no
+    ; key at all (copied by another program's setup, or a system that
+    ; supplies them itself, as Wine does). Any of the three will do.
     ReadRegDWORD $0 HKLM "${VCRT_KEY}" "Installed"
+    SetRegView 32
+    ReadRegDWORD $1 HKLM "${VCRT_KEY}" "Installed"
+    SetRegView 64
     ${If} $0 == 1
-        StrCpy $Runtime "found"
+        StrCpy $Runtime "found (registry, 64-bit view)"
+    ${ElseIf} $1 == 1
+        StrCpy $Runtime "found (registry, 32-bit view: WOW6432Node)"
     ${Else}
-        StrCpy $Runtime "not found"
+        ; This installer is a 64-bit program, so $SYSDIR is the 64-bit
+        ; System32 itself: no file-system redirection applies to it.
+        StrCpy $Runtime "found (${VCRT_DLLS} in $SYSDIR)"
+        ${IfNot} ${FileExists} "$SYSDIR\vcruntime140.dll"
+        ${OrIfNot} ${FileExists} "$SYSDIR\vcruntime140_1.dll"
+        ${OrIfNot} ${FileExists} "$SYSDIR\msvcp140.dll"
+            StrCpy $Runtime "not found"
+        ${EndIf}
+    ${EndIf}
+    ${If} $Runtime == "not found"
         MessageBox MB_YESNO|MB_ICONEXCLAMATION|MB_DEFBUTTON1 \
             "The Microsoft Visual C++ 2015-2022 Redistributable (x64) is not installed.$\r$\n$\r$\n\
 ${APP} opens its own .orva documents without it, but PDF files need it: \
@@ -188,10 +207,10 @@ Section "${APP}"
     ${Else}
         FileWrite $1 "${APP} ${VERSION}, installed for the current user in $INSTDIR$\r$\n"
     ${EndIf}
-    ${If} $Runtime == "found"
-        FileWrite $1 "Visual C++ 2015-2022 runtime (x64): found$\r$\n"
-    ${Else}
+    ${If} $Runtime == "not found"
         FileWrite $1 "Visual C++ 2015-2022 runtime (x64): not found; PDF files will not open until it is installed from ${VCRT_URL}$\r$\n"
+    ${Else}
+        FileWrite $1 "Visual C++ 2015-2022 runtime (x64): $Runtime$\r$\n"
     ${EndIf}
     FileClose $1
     DetailPrint "Visual C++ 2015-2022 runtime (x64): $Runtime"
