@@ -17,6 +17,12 @@ struct TextBox {
     float bottom = 0;
 };
 
+// A point of the page image, in its pixels.
+struct ImagePoint {
+    float x = 0;
+    float y = 0;
+};
+
 struct TextWord {
     // The word's UTF-8 text: bytes [textStart, textStart + textLength) of
     // PageText::text.
@@ -58,5 +64,12 @@ struct PageText {
         return text.view().substr(word.textStart, word.textLength);
     }
 };
+
+// Whether `line` ends in the first half of a word split by a hyphen, whose
+// second half starts the next line of the same block ("decod-" / "ing"): its
+// last word ends in '-', U+2010 or a soft hyphen that follows a letter, and
+// the next line's first word starts with a letter. The search and the
+// reflowed copy join such halves; anything out of range is no such line.
+bool lineEndsInSplitWord(const PageText& page, std::uint32_t line) noexcept;
 
 }  // namespace orva

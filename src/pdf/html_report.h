@@ -27,7 +27,11 @@ Result<Outline> parseOutlineReport(Allocator& allocator, std::string_view report
 // images' dpi / 108). An href of the form `<htmlName>#N` (htmlName being the
 // document's file stem with ".html", as the tool names its own output) is a
 // link to page N; http:, https: and mailto: targets (letter case ignored)
-// are Web and Mail; everything else is Other. Same codes as above.
+// are Web and Mail; everything else is Other. A link's box is its <text>
+// element's, or the share of it that the link's characters take when the
+// link covers only part of the element's text ("Name <a>(</a>"). Same
+// codes as above, and InvalidArgument for a scale that is not a positive
+// number. A report of several pages gives the links of all, in order.
 Result<PageLinks> parseLinkReport(Allocator& allocator, std::string_view report, std::string_view htmlName,
                                   float pixelsPerUnit);
 

@@ -23,8 +23,9 @@ inline constexpr std::uint32_t kMostWordBytes = 4'096;
 // `pixelsPerPoint` (the page images' dpi / 72). Fails with one code and no
 // text at all: InvalidCharacter for a report that is not the tool's XHTML
 // (broken markup, a missing or malformed box attribute, an unknown entity),
-// InvalidUtf8 for bytes that are not UTF-8, Overflow past the limits above,
-// OutOfMemory.
+// InvalidUtf8 for bytes that are not UTF-8, Overflow past the limits above
+// (or a coordinate beyond a million points), OutOfMemory; InvalidArgument
+// for a scale that is not a positive number.
 Result<OwnedArray<PageText>> parseTextReport(Allocator& allocator, std::string_view report, float pixelsPerPoint);
 
 }  // namespace orva
