@@ -1,7 +1,11 @@
 #pragma once
 // The whole run-time state of the program, one record for the process: the
 // viewer (main window, document, view) extended by the print preview's state.
+#include "app/find.h"
+#include "app/pictures.h"
+#include "app/select_text.h"
 #include "print/print_state.h"
+#include "view/jump_history.h"
 
 namespace orva {
 
@@ -11,6 +15,11 @@ struct AppState : PrintState {
     std::uint64_t pageMemoryBudget = kDefaultPageMemoryBudget;
     // Documents opened so far: the next one's serial (document.h).
     std::uint64_t documentsOpened = 0;
+    FindState find;
+    SelectState select;
+    // Back and forward through the jumps in the open document.
+    JumpHistory history;
+    PicturesState pictureJobs;
 };
 
 // The process-wide record, zero at start.

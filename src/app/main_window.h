@@ -18,10 +18,22 @@ enum MenuCommand : std::uint16_t {
     CommandZoomOut = 11,
     CommandFitWidth = 12,
     CommandActualSize = 13,
+    CommandFind = 30,
+    CommandFindNext = 31,
+    CommandFindPrevious = 32,
+    CommandCopy = 33,
+    CommandCopyReflowed = 34,
+    CommandSelectAll = 35,
     CommandFirstPage = 20,
     CommandPreviousPage = 21,
     CommandNextPage = 22,
     CommandLastPage = 23,
+    CommandRotateLeft = 40,
+    CommandRotateRight = 41,
+    CommandInvertColours = 42,
+    CommandGoToPage = 43,
+    CommandBack = 44,
+    CommandForward = 45,
 };
 
 // Registers "OrvaReaderWnd" under `state.instance` (the result is not needed:

@@ -1,6 +1,7 @@
 #include "app/open_document.h"
 
 #include "base/win32.h"
+#include "app/find.h"
 #include "document/absolute_path.h"
 #include "document/orva_reader.h"
 #include "document/page_request.h"
@@ -40,6 +41,13 @@ public:
             if (state.previewOpen) InvalidateRect(state.previewWindow, nullptr, FALSE);
         }
         return rendered;
+    }
+    // A picture at another resolution (a printed sheet's) is asked for by
+    // the flow that waits for it, never by a paint.
+    Result<PageImage> renderPicture(const Document& document, const PictureRequest& request) const override {
+        if (waitingForTool()) return fail(ErrorCode::WouldBlock);
+        const WaitCursor busy;
+        return pdfPageRenderer().renderPicture(document, request);
     }
 
 private:
@@ -130,6 +138,13 @@ void openDocument(AppState& state, std::string_view path) {
     state.document = std::move(*document);
     state.document.memory.budget = state.pageMemoryBudget;
     state.document.serial = ++state.documentsOpened;
+    // Nothing marked or found on the document before applies to this one.
+    state.marks = TextMarks{};
+    state.select = SelectState{};
+    state.find.hitPage = kNoPage;
+    // A new document is shown upright; colours stay inverted or not.
+    state.quarterTurns = 0;
+    setStatusNotice(state, "");
     state.documentLoaded = true;
     state.currentPage = 0;
     state.fitMode = FitMode::FitWidth;

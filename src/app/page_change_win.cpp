@@ -2,6 +2,8 @@
 // neighbours, so that paging on is quick) and shows it.
 #include "app/page_change.h"
 
+#include "app/find.h"
+#include "app/select_text.h"
 #include "document/page_memory.h"
 #include "document/page_request.h"
 #include "view/messages.h"
@@ -31,6 +33,11 @@ void goToPage(AppState& state, std::uint64_t index) {
     updateScrollBars(state);
     revealCurrentThumbnail(state);
     invalidateMainWindow(state, true);
+    // What was marked on the page before goes; the find bar's hits of this
+    // one are marked (their text asked for, in the background).
+    clearSelection(state);
+    setStatusNotice(state, "");
+    refreshFindMarks(state, true);
     // The neighbours last: the window shows the new page, under its title,
     // while they render. One that fails (or is ended with Esc) is left out
     // without a word; the page change has taken place.

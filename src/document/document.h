@@ -15,6 +15,19 @@ enum class DocumentKind : std::uint8_t { Orva = 0, Pdf = 1 };
 
 struct Document;
 
+// A picture of a page at a resolution of the caller's choosing: the page
+// scaled to exactly scaledWidth x scaledHeight pixels, of which only the
+// part at (x, y) of width x height is drawn (cut at the page's edge).
+struct PictureRequest {
+    std::uint64_t page = 0;
+    std::uint32_t scaledWidth = 0;
+    std::uint32_t scaledHeight = 0;
+    std::uint32_t x = 0;
+    std::uint32_t y = 0;
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+};
+
 // How the pages of a document that are not in its file are produced, one at
 // a time on request; a backend implements it (the PDF one runs a rasteriser).
 class PageRenderer {
@@ -22,6 +35,12 @@ public:
     // Loads slot `index` of the document, or fails with the backend's code
     // and leaves the slot as it was.
     virtual Status renderPage(Document& document, std::uint64_t index) const = 0;
+    // Draws the picture the request names, while the caller waits (as for
+    // a page); NotSupported where the backend draws pages only at their own
+    // resolution. Canceled when the tool was ended while it ran.
+    virtual Result<PageImage> renderPicture(const Document&, const PictureRequest&) const {
+        return fail(ErrorCode::NotSupported);
+    }
 
 protected:
     ~PageRenderer() = default;
@@ -37,6 +56,22 @@ inline constexpr std::uint64_t kDefaultPageMemoryBudget = std::uint64_t{1} << 30
 
 enum class PagePin : std::uint8_t { Preview = 0, Print = 1 };
 
+// A part of a page drawn at a resolution above the page's own, for a view
+// that shows the page larger (document/page_parts.h): its picture is the
+// part at (x, y) of the page scaled to scaledWidth x scaledHeight pixels.
+struct PagePart {
+    PageImage picture;
+    std::uint64_t page = kNoPage;
+    std::uint32_t scaledWidth = 0;
+    std::uint32_t scaledHeight = 0;
+    std::uint32_t x = 0;
+    std::uint32_t y = 0;
+    std::uint64_t lastUse = 0;
+    // Numbers the parts as they come, so a copy made of one is told apart.
+    std::uint64_t number = 0;
+};
+inline constexpr std::size_t kHeldParts = 4;
+
 struct PageMemory {
     std::uint64_t budget = kDefaultPageMemoryBudget;
     // Counts page requests; each page remembers the count of its last one.
@@ -46,6 +81,10 @@ struct PageMemory {
     OwnedArray<PageImage> thumbnails;
     std::uint64_t shownPage = 0;
     std::uint64_t pins[2] = {kNoPage, kNoPage};
+    // The sharp parts kept, the least recently drawn going first; counted
+    // in the budget and released before any page.
+    PagePart parts[kHeldParts];
+    std::uint64_t partsStored = 0;
 };
 
 // The text of a PDF's pages, fetched on demand, in runs of pages, by a job
@@ -53,12 +92,16 @@ struct PageMemory {
 // container, whose pages are pictures only.
 enum class TextState : std::uint8_t { NotFetched = 0, Fetching = 1, Fetched = 2, Failed = 3 };
 
+// Why a document's text cannot be had at all.
+enum class TextFailure : std::uint8_t { None = 0, ToolMissing = 1, ToolFailed = 2 };
+
 struct DocumentText {
     // One slot a page, made with the first fetch.
     OwnedArray<PageText> pages;
     OwnedArray<TextState> states;
     // What the fetched pages hold, for the page budget.
     std::uint64_t heldBytes = 0;
+    TextFailure failure = TextFailure::None;
 
     TextState state(std::uint64_t page) const noexcept {
         return page < states.size() ? states[page] : TextState::NotFetched;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "document/page_parts.h"
+
 namespace orva {
 
 namespace {
@@ -20,13 +22,9 @@ std::uint64_t releasePage(Document& document, std::uint64_t index) {
     PageImage& page = document.pages[index];
     PageMemory& memory = document.memory;
     std::uint64_t freed = page.length();
-    if (memory.thumbnails.empty()) {
-        if (auto slots = OwnedArray<PageImage>::create(*document.allocator, document.pageCount()))
-            memory.thumbnails = std::move(*slots);
-    }
     // Without memory for a copy the page still goes: the strip then shows
     // its empty box, as for a page never rendered.
-    if (!memory.thumbnails.empty() && !memory.thumbnails[index].present) {
+    if (makeThumbnailSlots(document) && !memory.thumbnails[index].present) {
         if (auto copy = shrinkPage(*document.allocator, page)) {
             freed -= copy->length();
             memory.thumbnails[index] = std::move(*copy);
@@ -37,6 +35,26 @@ std::uint64_t releasePage(Document& document, std::uint64_t index) {
 }
 
 }  // namespace
+
+bool makeThumbnailSlots(Document& document) {
+    PageMemory& memory = document.memory;
+    if (memory.thumbnails.size() == document.pageCount()) return true;
+    if (document.allocator == nullptr) return false;
+    auto slots = OwnedArray<PageImage>::create(*document.allocator, document.pageCount());
+    if (!slots) return false;
+    memory.thumbnails = std::move(*slots);
+    return true;
+}
+
+bool keepThumbnailCopy(Document& document, std::uint64_t index, PageImage&& copy) {
+    if (index >= document.pageCount() || !makeThumbnailSlots(document)) return false;
+    document.memory.thumbnails[index] = std::move(copy);
+    return true;
+}
+
+bool hasThumbnailCopy(const Document& document, std::uint64_t index) {
+    return index < document.memory.thumbnails.size() && document.memory.thumbnails[index].present;
+}
 
 std::optional<std::uint64_t> parsePageMemoryBudget(std::string_view megabytes) {
     constexpr std::uint64_t kMost = std::uint64_t{1} << 20;
@@ -64,12 +82,18 @@ std::uint64_t heldPageBytes(const Document& document) {
     std::uint64_t held = 0;
     for (const PageImage& page : document.pages) held += page.length();
     for (const PageImage& copy : document.memory.thumbnails) held += copy.length();
-    return held + document.text.heldBytes;
+    return held + heldPartBytes(document) + document.text.heldBytes;
 }
 
 void keepWithinBudget(Document& document, std::uint64_t requested) {
     if (!document.isPdf() || document.allocator == nullptr) return;
     std::uint64_t held = heldPageBytes(document);
+    // Sharp parts go first: the page itself still shows without them.
+    while (held > document.memory.budget) {
+        const std::uint64_t freed = releaseOldestPart(document);
+        if (freed == 0) break;
+        held -= freed;
+    }
     while (held > document.memory.budget) {
         std::optional<std::uint64_t> oldest;
         for (std::uint64_t i = 0; i < document.pageCount(); ++i) {
@@ -90,6 +114,11 @@ const PageImage* releasedPageCopy(const Document& document, std::uint64_t index)
 }
 
 Result<PageImage> shrinkPage(Allocator& allocator, const PageImage& page) {
+    return shrinkPageInto(allocator, page, kThumbnailCopyWidth, kThumbnailCopyHeight);
+}
+
+Result<PageImage> shrinkPageInto(Allocator& allocator, const PageImage& page, std::uint32_t boxWidth,
+                                 std::uint32_t boxHeight) {
     const std::uint64_t w = page.width, h = page.height;
     if (page.pixels.size() < w * h * 3) return fail(ErrorCode::InvalidPageData);
     PageImage copy;
@@ -97,11 +126,11 @@ Result<PageImage> shrinkPage(Allocator& allocator, const PageImage& page) {
     copy.width = page.width;
     copy.height = page.height;
     if (w == 0 || h == 0) return copy;
-    if (w > kThumbnailCopyWidth || h > kThumbnailCopyHeight) {
+    if (w > boxWidth || h > boxHeight) {
         // The strip's own rule for a thumbnail's size, so the copy is drawn
         // at its own size.
-        const float scale = std::min(static_cast<float>(kThumbnailCopyWidth) / static_cast<float>(w),
-                                     static_cast<float>(kThumbnailCopyHeight) / static_cast<float>(h));
+        const float scale = std::min(static_cast<float>(boxWidth) / static_cast<float>(w),
+                                     static_cast<float>(boxHeight) / static_cast<float>(h));
         copy.width = std::clamp(static_cast<std::uint32_t>(static_cast<float>(w) * scale), 1u, page.width);
         copy.height = std::clamp(static_cast<std::uint32_t>(static_cast<float>(h) * scale), 1u, page.height);
     }

@@ -23,6 +23,11 @@ Result<std::uint32_t> queryPdfPageCount(Allocator& allocator, std::string_view p
 // tool was ended while it ran; the work folder is removed as on any failure.
 Status renderPdfPage(Document& document, std::uint64_t index);
 
+// A picture of a page as the request names it (PageRenderer::renderPicture),
+// from the rasteriser's standard output, while the caller waits.
+// PdftoppmFailed, Canceled, the PPM reader's failures.
+Result<PageImage> renderPdfPicture(const Document& document, const PictureRequest& request);
+
 // renderPdfPage as the renderer a PDF document is opened with.
 const PageRenderer& pdfPageRenderer();
 

@@ -6,6 +6,7 @@
 #include "pdf/pdf_backend.h"
 #include "pdf/ppm_page_key.h"
 #include "pdf/ppm_reader.h"
+#include "pdf/tool_jobs.h"
 #include "pdf/tool_locator.h"
 #include "pdf/tool_paths.h"
 #include "pdf/work_folder.h"
@@ -102,11 +103,30 @@ Status renderPdfPage(Document& document, std::uint64_t index) {
     return {};
 }
 
+Result<PageImage> renderPdfPicture(const Document& document, const PictureRequest& request) {
+    Allocator& allocator = *document.allocator;
+    auto job = makePictureJob(allocator, document, request);
+    if (!job) return fail(job.error());
+    auto arguments = OwnedArray<std::string_view>::create(allocator, job->arguments.size());
+    if (!arguments) return fail(arguments.error());
+    for (std::size_t i = 0; i < job->arguments.size(); ++i) (*arguments)[i] = job->arguments[i].view();
+    // The picture comes on standard output: no work folder, no turn to wait for.
+    auto run = runTool(allocator, arguments->span(), ".", &*job->environment, true, StandardError::Drain);
+    if (!run && run.error() == ErrorCode::Canceled) return fail(ErrorCode::Canceled);
+    if (!run || run->exitCode != 0) return fail(ErrorCode::PdftoppmFailed);
+    auto image = readPpmBytes(allocator, run->standardOutput.span());
+    if (!image) return fail(image.error());
+    return std::move(image->image);
+}
+
 namespace {
 
 class PdfPageRenderer final : public PageRenderer {
 public:
     Status renderPage(Document& document, std::uint64_t index) const override { return renderPdfPage(document, index); }
+    Result<PageImage> renderPicture(const Document& document, const PictureRequest& request) const override {
+        return renderPdfPicture(document, request);
+    }
 };
 
 }  // namespace

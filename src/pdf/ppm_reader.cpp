@@ -124,4 +124,29 @@ Result<PageImage> readPpmFile(Allocator& allocator, std::string_view path) {
     return readPpm(*file, allocator);
 }
 
+Result<PpmInMemory> readPpmBytes(Allocator& allocator, std::span<const std::uint8_t> bytes) {
+    auto header = parsePpmHeader(bytes.first(bytes.size() < kPpmHeaderBlock ? bytes.size() : kPpmHeaderBlock));
+    if (!header) return fail(header.error());
+    MemorySource source(bytes);
+    auto image = readPpm(source, allocator);
+    if (!image) return fail(image.error());
+    // readPpm has read exactly this much: the header, then the pixels.
+    const std::size_t consumed = header->dataStart + image->pixels.size();
+    return PpmInMemory{std::move(*image), consumed};
+}
+
+Result<OwnedArray<PageImage>> readPpmSequence(Allocator& allocator, std::span<const std::uint8_t> bytes,
+                                              std::size_t most) {
+    GrowableArray<PageImage> images(allocator);
+    std::size_t at = 0;
+    while (at < bytes.size()) {
+        if (images.size() == most) return fail(ErrorCode::Overflow);
+        auto next = readPpmBytes(allocator, bytes.subspan(at));
+        if (!next) return fail(next.error());
+        if (auto kept = images.push(std::move(next->image)); !kept) return fail(kept.error());
+        at += next->consumed;
+    }
+    return images.take();
+}
+
 }  // namespace orva

@@ -37,6 +37,21 @@ Result<PageImage> readPpm(ByteSource& source, Allocator& allocator);
 // as the file layer reports it.
 Result<PageImage> readPpmFile(Allocator& allocator, std::string_view path);
 
+// The same from memory: the image at the start of `bytes` and the number of
+// bytes it takes, header and pixels. What a tool printed to its standard
+// output is read this way.
+struct PpmInMemory {
+    PageImage image;
+    std::size_t consumed = 0;
+};
+Result<PpmInMemory> readPpmBytes(Allocator& allocator, std::span<const std::uint8_t> bytes);
+
+// The images of a run that printed several one after another, in order, at
+// most `most` of them (Overflow past that); InvalidPpm for anything after
+// an image that does not start another, the readers' failures as they come.
+Result<OwnedArray<PageImage>> readPpmSequence(Allocator& allocator, std::span<const std::uint8_t> bytes,
+                                              std::size_t most);
+
 // Exchanges the first and third byte of every 3-byte group.
 void swapRedAndBlue(std::span<std::uint8_t> pixels);
 

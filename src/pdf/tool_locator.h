@@ -17,6 +17,10 @@ namespace orva {
 // call; PdftoppmNotFound for either.
 Result<OwnedString> locateTool(Allocator& allocator, std::string_view name);
 
+// "pdftotext.exe" or "pdftohtml.exe": beside the pdftoppm in use, or else
+// searched as the others are; PdftoppmNotFound.
+Result<OwnedString> locateCompanionTool(Allocator& allocator, std::string_view name);
+
 // The poppler data folder that belongs to the tool, or nothing.
 std::optional<OwnedString> findPopplerDataDir(Allocator& allocator, std::string_view toolPath);
 

@@ -45,6 +45,11 @@ Result<OwnedString> locateTool(Allocator& allocator, std::string_view name) {
     return searchTool(host, allocator, name);
 }
 
+Result<OwnedString> locateCompanionTool(Allocator& allocator, std::string_view name) {
+    SystemToolHost host(allocator);
+    return searchCompanionTool(host, allocator, name);
+}
+
 std::optional<OwnedString> findPopplerDataDir(Allocator& allocator, std::string_view toolPath) {
     SystemToolHost host(allocator);
     return searchPopplerDataDir(host, allocator, toolPath);

@@ -49,6 +49,15 @@ Result<OwnedString> searchTool(ToolSearchHost& host, Allocator& allocator, std::
     return fail(ErrorCode::PdftoppmNotFound);
 }
 
+Result<OwnedString> searchCompanionTool(ToolSearchHost& host, Allocator& allocator, std::string_view name) {
+    if (auto rasteriser = searchTool(host, allocator, kPdftoppmName)) {
+        if (const auto folder = folderPart(rasteriser->view())) {
+            if (auto found = existing(host, joinPaths(allocator, {*folder, name}))) return std::move(*found);
+        }
+    }
+    return searchTool(host, allocator, name);
+}
+
 std::optional<OwnedString> searchPopplerDataDir(ToolSearchHost& host, Allocator& allocator,
                                                 std::string_view toolPath) {
     const auto folder = folderPart(toolPath);

@@ -12,6 +12,8 @@ namespace orva {
 
 inline constexpr std::string_view kPdftoppmName = "pdftoppm.exe";
 inline constexpr std::string_view kPdfinfoName = "pdfinfo.exe";
+inline constexpr std::string_view kPdftotextName = "pdftotext.exe";
+inline constexpr std::string_view kPdftohtmlName = "pdftohtml.exe";
 
 class ToolSearchHost {
 public:
@@ -28,6 +30,11 @@ public:
 // program and in its "poppler" folder, the fixed install folders, then every
 // PATH entry. PdftoppmNotFound for either tool.
 Result<OwnedString> searchTool(ToolSearchHost& host, Allocator& allocator, std::string_view name);
+
+// A tool that belongs with the rasteriser (the text and HTML tools): beside
+// the pdftoppm that searchTool finds first, so that both come from one
+// poppler, and otherwise wherever searchTool finds it.
+Result<OwnedString> searchCompanionTool(ToolSearchHost& host, Allocator& allocator, std::string_view name);
 
 // share\poppler in the tool's folder, or one or two levels above it (the ".."
 // stays in the returned path); nothing when none exists.

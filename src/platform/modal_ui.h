@@ -15,6 +15,10 @@ public:
     virtual int messageBox(HWND owner, const char* text, const char* caption, UINT style) = 0;
     virtual BOOL getOpenFileName(OPENFILENAMEA* record) = 0;
     virtual BOOL printDialog(PRINTDLGA* record) = 0;
+    // Go to Page, owned by `owner`: the dialog (dialog_template_win.h) and
+    // its procedure come from the caller, who also checks the answers;
+    // returns what the procedure ended the dialog with.
+    virtual INT_PTR dialogBox(HWND owner, const DLGTEMPLATE* dialog, DLGPROC procedure, LPARAM parameter) = 0;
     virtual int startDoc(HDC printer, const DOCINFOA* job) = 0;
     virtual int getDeviceCaps(HDC printer, int index) = 0;
     virtual int startPage(HDC printer) = 0;

@@ -11,6 +11,9 @@ public:
     }
     BOOL getOpenFileName(OPENFILENAMEA* record) override { return GetOpenFileNameA(record); }
     BOOL printDialog(PRINTDLGA* record) override { return PrintDlgA(record); }
+    INT_PTR dialogBox(HWND owner, const DLGTEMPLATE* dialog, DLGPROC procedure, LPARAM parameter) override {
+        return DialogBoxIndirectParamW(GetModuleHandleW(nullptr), dialog, owner, procedure, parameter);
+    }
     int startDoc(HDC printer, const DOCINFOA* job) override { return StartDocA(printer, job); }
     int getDeviceCaps(HDC printer, int index) override { return GetDeviceCaps(printer, index); }
     int startPage(HDC printer) override { return StartPage(printer); }

@@ -9,6 +9,12 @@ namespace orva {
 namespace {
 
 constexpr DWORD kChunk = 4096;
+// What is kept is read in larger gulps once there is room: a tool that
+// prints megabytes (a text report) then costs few reads.
+constexpr DWORD kKeptChunk = 64 * 1024;
+// A worker's tool writes its output into a pipe this large, so that it
+// seldom waits for the worker to read.
+constexpr DWORD kWorkerPipeSize = 1 << 20;
 // A stream nobody reads is drained in larger gulps: fewer calls per megabyte.
 constexpr DWORD kDrainChunk = 64 * 1024;
 constexpr DWORD kCreationFlags = CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT;  // 0x08000400
@@ -34,16 +40,18 @@ struct StreamCollector {
         std::uint8_t scratch[kChunk];
         for (;;) {
             std::uint8_t* target = scratch;
+            DWORD room = kChunk;
             if (!outOfMemory) {
-                if (auto space = bytes.appendSpace(kChunk)) {
+                if (auto space = bytes.appendSpace(kKeptChunk)) {
                     target = *space;
+                    room = kKeptChunk;
                 } else {
                     outOfMemory = true;
                 }
             }
             DWORD got = 0;
             // A failing read (the child closed its end) is the end of the stream.
-            if (!ReadFile(pipe, target, kChunk, &got, nullptr) || got == 0) return;
+            if (!ReadFile(pipe, target, room, &got, nullptr) || got == 0) return;
             if (target != scratch) bytes.commit(got);
         }
     }
@@ -68,11 +76,11 @@ DWORD WINAPI collectInBackground(void* collector) {
 
 // An anonymous pipe whose write end the child inherits and whose read end it
 // does not.
-bool createChildPipe(UniqueHandle& readEnd, UniqueHandle& writeEnd) {
+bool createChildPipe(UniqueHandle& readEnd, UniqueHandle& writeEnd, DWORD size = 0) {
     SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
     HANDLE read = nullptr;
     HANDLE write = nullptr;
-    if (!CreatePipe(&read, &write, &inheritable, 0)) return false;
+    if (!CreatePipe(&read, &write, &inheritable, size)) return false;
     readEnd = UniqueHandle(read);
     writeEnd = UniqueHandle(write);
     return SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0) != 0;
@@ -185,7 +193,8 @@ Result<ToolRunResult> runTool(Allocator& allocator, std::span<const std::string_
 
     UniqueHandle errorRead, errorWrite, outputRead, outputWrite;
     if (!createChildPipe(errorRead, errorWrite)) return fail(ErrorCode::SpawnFailed);
-    if (captureStdout && !createChildPipe(outputRead, outputWrite)) return fail(ErrorCode::SpawnFailed);
+    if (captureStdout && !createChildPipe(outputRead, outputWrite, control != nullptr ? kWorkerPipeSize : 0))
+        return fail(ErrorCode::SpawnFailed);
 
     StreamCollector errors{&allocator, errorRead.get(), ByteBuilder(allocator),
                            standardError == StandardError::Collect};

@@ -27,6 +27,12 @@ struct MenuPopup {
 // A menu bar of popups, in order.
 HMENU buildMenuBar(std::initializer_list<MenuPopup> popups);
 
+// The dots per inch of the monitor the window is on, as the window is to
+// draw at (96 where the system cannot tell).
+int windowDpi(HWND window);
+// The system's dots per inch, for a window about to be made.
+int systemDpi();
+
 // The wait cursor while something long runs on this thread (an open, a
 // render, a print job); the cursor it replaced comes back when it goes, on
 // every way out.

@@ -37,4 +37,14 @@ WaitCursor::WaitCursor() : previous_(SetCursor(LoadCursorA(nullptr, MAKEINTRESOU
 
 WaitCursor::~WaitCursor() { SetCursor(previous_); }
 
+int windowDpi(HWND window) {
+    const UINT dpi = window != nullptr ? GetDpiForWindow(window) : 0;
+    return dpi != 0 ? static_cast<int>(dpi) : systemDpi();
+}
+
+int systemDpi() {
+    const UINT dpi = GetDpiForSystem();
+    return dpi != 0 ? static_cast<int>(dpi) : 96;
+}
+
 }  // namespace orva

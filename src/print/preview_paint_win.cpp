@@ -1,10 +1,13 @@
 #include "base/scoped_win.h"
 #include "document/page_memory.h"
 #include "document/page_request.h"
+#include "platform/window_kit.h"
 #include "print/preview.h"
 #include "print/print_layout.h"
 #include "view/draw_page_image.h"
+#include "view/page_picture.h"
 #include "view/paint_gdi_win.h"
+#include "view/paint_parts_win.h"
 
 namespace orva {
 
@@ -21,12 +24,24 @@ void drawNotice(HDC dc, const RECT& client, const char* text) {
     drawCentredText(dc, RECT{client.left, client.top + 60, client.right, client.bottom}, text, kText);
 }
 
-void drawSheet(HDC dc, const RECT& client, const PageImage& page) {
+// The page as it prints: turned as the view is, never inverted; drawn from
+// the sharp parts held for its size here where the sheet shows it larger
+// than its image, as the main window does.
+void drawSheet(PrintState& state, HDC dc, const RECT& client, const PageImage& page) {
+    const PictureLook look{state.quarterTurns, false};
+    const PictureSize turned = turnedSize(page.width, page.height, look.quarterTurns);
     const PreviewLayout layout =
-        layoutPreview(client.right - client.left, client.bottom - client.top, page.width, page.height);
+        layoutPreview(client.right - client.left, client.bottom - client.top, turned.width, turned.height,
+                      windowDpi(state.previewWindow));
     fillSolid(dc, {layout.shadowLeft, layout.shadowTop, layout.shadowRight, layout.shadowBottom}, kShadow);
     fillSolid(dc, {layout.paperLeft, layout.paperTop, layout.paperRight, layout.paperBottom}, kPaper);
-    drawPageImage(dc, layout.image.x, layout.image.y, layout.image.width, layout.image.height, page);
+    const Document& document = state.document;
+    const PictureKey key{document.serial, state.previewPage, PictureSource::Page, 0, look};
+    if (const PageImage* picture = lookedPictureFor(state.pictures, state.allocator, key, page))
+        drawPageImage(dc, layout.image.x, layout.image.y, layout.image.width, layout.image.height, *picture);
+    const ShownPage shown{layout.image.x, layout.image.y, static_cast<std::uint32_t>(layout.image.width),
+                          static_cast<std::uint32_t>(layout.image.height), look.quarterTurns};
+    paintSharpParts(dc, state.pictures, state.allocator, document, state.previewPage, shown, look);
     traceRectangle(dc, Pen{1, kOutline}, layout.paperLeft, layout.paperTop, layout.paperRight, layout.paperBottom);
 }
 
@@ -50,7 +65,7 @@ void paintPreviewClient(PrintState& state, HDC dc, const RECT& client) {
         drawNotice(dc, client, "Loading page...");
         return;
     }
-    drawSheet(dc, client, state.document.pages[state.previewPage]);
+    drawSheet(state, dc, client, state.document.pages[state.previewPage]);
 }
 
 void paintPreview(PrintState& state, HWND window) {

@@ -115,11 +115,14 @@ void openPrintPreview(PrintState& state) {
         registerPreviewClass(state);
         state.previewClassRegistered = true;
     }
-    const int x = (GetSystemMetrics(SM_CXSCREEN) - kPreviewWidth) / 2;
-    const int y = (GetSystemMetrics(SM_CYSCREEN) - kPreviewHeight) / 2;
+    // 900 x 700 at 96 dots per inch, as large on the glass at any other.
+    const int width = state.dpi == 96 ? kPreviewWidth : kPreviewWidth * state.dpi / 96;
+    const int height = state.dpi == 96 ? kPreviewHeight : kPreviewHeight * state.dpi / 96;
+    const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+    const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
     HMENU menu = buildPreviewMenu();
-    HWND window = CreateWindowExA(WS_EX_APPWINDOW, kPreviewWindowClass, "Print Preview", kPreviewStyle, x, y,
-                                  kPreviewWidth, kPreviewHeight, state.mainWindow, menu, state.instance, &state);
+    HWND window = CreateWindowExA(WS_EX_APPWINDOW, kPreviewWindowClass, "Print Preview", kPreviewStyle, x, y, width,
+                                  height, state.mainWindow, menu, state.instance, &state);
     if (window == nullptr) {
         DestroyMenu(menu);
         showMessage(state, state.mainWindow, "Could not open print preview window.", MB_ICONERROR);
@@ -165,7 +168,19 @@ LRESULT CALLBACK previewWndProc(HWND window, UINT message, WPARAM wParam, LPARAM
             pinPage(state.document, PagePin::Preview, kNoPage);
             return 0;
         case WM_SIZE: InvalidateRect(window, nullptr, TRUE); return 0;
-        case WM_PAINT: paintPreview(state, window); return 0;
+        case WM_DPICHANGED: {
+            // Moved to a monitor of another scale: the size the system
+            // suggests, and a paint at the new scale.
+            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                         suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+            InvalidateRect(window, nullptr, TRUE);
+            return 0;
+        }
+        case WM_PAINT:
+            paintPreview(state, window);
+            if (state.previewPainted != nullptr) state.previewPainted(state);
+            return 0;
         case WM_CLOSE: DestroyWindow(window); return 0;
         case WM_KEYDOWN: onKeyDown(state, wParam); return 0;
         case WM_COMMAND: previewCommand(state, LOWORD(wParam)); return 0;

@@ -39,22 +39,25 @@ PlacedRect placePrintedPage(int usableWidth, int usableHeight, std::uint32_t pag
             size.height};
 }
 
-PreviewLayout layoutPreview(int clientWidth, int clientHeight, std::uint32_t pageWidth, std::uint32_t pageHeight) {
-    const int aw = clientWidth < 49 ? 1 : clientWidth - 48;
-    const int ah = clientHeight < 49 ? 1 : clientHeight - 48;
+PreviewLayout layoutPreview(int clientWidth, int clientHeight, std::uint32_t pageWidth, std::uint32_t pageHeight,
+                            int dpi) {
+    const auto px = [dpi](int size) { return dpi == 96 ? size : (size * dpi + 48) / 96; };
+    const int margins = px(48);
+    const int aw = clientWidth < margins + 1 ? 1 : clientWidth - margins;
+    const int ah = clientHeight < margins + 1 ? 1 : clientHeight - margins;
     const FittedSize size = fitPage(aw, ah, pageWidth, pageHeight);
     const int ox = (aw - size.width) / 2;
     const int oy = (ah - size.height) / 2;
     PreviewLayout layout;
-    layout.paperLeft = ox + 20;
-    layout.paperTop = oy + 20;
-    layout.paperRight = ox + size.width + 28;
-    layout.paperBottom = oy + size.height + 28;
-    layout.shadowLeft = layout.paperLeft + 6;
-    layout.shadowTop = layout.paperTop + 6;
-    layout.shadowRight = layout.paperRight + 6;
-    layout.shadowBottom = layout.paperBottom + 6;
-    layout.image = {ox + 24, oy + 24, size.width, size.height};
+    layout.paperLeft = ox + px(20);
+    layout.paperTop = oy + px(20);
+    layout.paperRight = ox + size.width + px(28);
+    layout.paperBottom = oy + size.height + px(28);
+    layout.shadowLeft = layout.paperLeft + px(6);
+    layout.shadowTop = layout.paperTop + px(6);
+    layout.shadowRight = layout.paperRight + px(6);
+    layout.shadowBottom = layout.paperBottom + px(6);
+    layout.image = {ox + px(24), oy + px(24), size.width, size.height};
     return layout;
 }
 
@@ -62,7 +65,7 @@ std::uint16_t dialogPageLimit(std::uint64_t pageCount) {
     return static_cast<std::uint16_t>(std::min<std::uint64_t>(pageCount, 0xFFFF));
 }
 
-PageRange resolvePrintRange(const DialogRange& dialog, std::uint64_t pageCount) {
+PrintRange resolvePrintRange(const DialogRange& dialog, std::uint64_t pageCount) {
     if (!dialog.pageNumbers) {
         if (pageCount == 0) return {0, 0};
         return {0, pageCount - 1};

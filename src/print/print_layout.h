@@ -40,7 +40,9 @@ struct PreviewLayout {
     int shadowLeft = 0, shadowTop = 0, shadowRight = 0, shadowBottom = 0;
     PlacedRect image;
 };
-PreviewLayout layoutPreview(int clientWidth, int clientHeight, std::uint32_t pageWidth, std::uint32_t pageHeight);
+// Its margins and shadow are for 96 dots per inch, scaled to `dpi`.
+PreviewLayout layoutPreview(int clientWidth, int clientHeight, std::uint32_t pageWidth, std::uint32_t pageHeight,
+                            int dpi = 96);
 
 // The page numbers offered by the print dialog, whose fields are 16-bit: a
 // document past their range is offered its first 65535 pages.
@@ -56,7 +58,7 @@ struct DialogRange {
 };
 
 // Zero-based, inclusive page indexes to print.
-struct PageRange {
+struct PrintRange {
     std::uint64_t first = 0;
     std::uint64_t last = 0;
 };
@@ -64,6 +66,6 @@ struct PageRange {
 // The pages to print for the dialog's answer and the page count read after
 // the dialog (the document may have changed while it was open). A count of 0
 // yields page 0, whose load then fails and ends the job with a message.
-PageRange resolvePrintRange(const DialogRange& dialog, std::uint64_t pageCount);
+PrintRange resolvePrintRange(const DialogRange& dialog, std::uint64_t pageCount);
 
 }  // namespace orva

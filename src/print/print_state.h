@@ -12,6 +12,9 @@ struct PrintState : Viewer {
     WindowHandle previewWindow = nullptr;
     bool previewOpen = false;
     bool previewClassRegistered = false;
+    // Called after each paint of the preview, to ask for what it lacked (a
+    // sharp part of its page); set by the application.
+    void (*previewPainted)(PrintState& state) = nullptr;
 };
 
 }  // namespace orva

@@ -7,8 +7,9 @@
 namespace orva {
 
 // The strip's background and border and a framed, labelled thumbnail for
-// every page that reaches into it. Only images already in the document are
-// shown: a thumbnail never asks for its page.
-void paintSidebar(const Viewer& state, HDC dc, const ClientArea& client);
+// every page that reaches into it, clipped to the strip. Only images
+// already in the document are shown (the page's, or its thumbnail copy): a
+// thumbnail never asks for its page.
+void paintSidebar(Viewer& state, HDC dc, const ClientArea& client);
 
 }  // namespace orva

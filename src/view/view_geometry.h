@@ -8,14 +8,30 @@
 
 namespace orva {
 
+// How the view is laid out beyond its rectangle: the window's dots per inch
+// (every fixed size below is for 96 and is scaled to it), and full screen,
+// where the page stands alone: no sidebar, no top band, no status line.
+struct ViewLayout {
+    std::int32_t dpi = 96;
+    bool fullScreen = false;
+};
+
 // A client rectangle as the window reports it (left and top are 0 in
-// practice, but every formula uses them).
+// practice, but every formula uses them), and its layout.
 struct ClientArea {
     std::int32_t left = 0;
     std::int32_t top = 0;
     std::int32_t right = 0;
     std::int32_t bottom = 0;
+    ViewLayout layout;
 };
+
+// A size of 96 dots per inch at the layout's: size x dpi / 96, rounded.
+inline std::int32_t scaled(const ViewLayout& layout, std::int32_t size) {
+    if (layout.dpi == 96) return size;
+    return static_cast<std::int32_t>((std::int64_t{size} * layout.dpi + (size >= 0 ? 48 : -48)) / 96);
+}
+inline std::int32_t scaled(const ClientArea& client, std::int32_t size) { return scaled(client.layout, size); }
 
 inline constexpr std::int32_t SidebarWidth = 188;
 inline constexpr std::int32_t BandHeight = 24;
@@ -51,8 +67,21 @@ inline constexpr std::int32_t PlaceholderTopOffset = 84;
 // positions computed from them stay well inside 32 bits.
 inline constexpr std::int32_t MaxDisplayedSize = 1 << 26;
 
-inline std::int32_t pageViewWidth(const ClientArea& c) { return c.right - c.left - SidebarWidth; }
-inline std::int32_t pageViewHeight(const ClientArea& c) { return c.bottom - c.top - 2 * BandHeight; }
+// The sidebar's width, the height of the top band and of the status line,
+// in the area's pixels: 188 and 24 at 96 dpi, none in full screen.
+inline std::int32_t sidebarWidth(const ClientArea& c) { return c.layout.fullScreen ? 0 : scaled(c, SidebarWidth); }
+inline std::int32_t bandHeight(const ClientArea& c) { return c.layout.fullScreen ? 0 : scaled(c, BandHeight); }
+// Where the page's top lies at scroll 0: the band and a margin of 20.
+inline std::int32_t pageTopOffset(const ClientArea& c) {
+    return c.layout.fullScreen ? scaled(c, PageTopOffset - BandHeight) : scaled(c, PageTopOffset);
+}
+// What Fit Width leaves beside the page: the sidebar and 20 on each side.
+inline std::int32_t fitWidthReserve(const ClientArea& c) {
+    return c.layout.fullScreen ? scaled(c, FitWidthReserve - SidebarWidth) : scaled(c, FitWidthReserve);
+}
+
+inline std::int32_t pageViewWidth(const ClientArea& c) { return c.right - c.left - sidebarWidth(c); }
+inline std::int32_t pageViewHeight(const ClientArea& c) { return c.bottom - c.top - 2 * bandHeight(c); }
 
 struct DisplayedSize {
     std::int32_t width = 0;
@@ -84,7 +113,8 @@ std::int32_t clampScroll(std::int32_t position, std::int32_t limit);
 
 // The scroll-bar step for a request code (0 to 5); nothing for any other
 // code. Never negative.
-std::optional<std::int32_t> steppedScroll(std::int32_t position, unsigned requestCode, unsigned thumbPosition);
+std::optional<std::int32_t> steppedScroll(std::int32_t position, unsigned requestCode, unsigned thumbPosition,
+                                         const ViewLayout& layout = {});
 
 // The sidebar: content 8 + 184 x n pixels high, shown in the page view's
 // height. Values past the 32-bit range stop at its ends.
@@ -119,7 +149,7 @@ struct PlacedImage {
     std::int32_t width = 0;
     std::int32_t height = 0;
 };
-std::optional<PlacedImage> thumbnailImage(std::uint32_t width, std::uint32_t height);
+std::optional<PlacedImage> thumbnailImage(std::uint32_t width, std::uint32_t height, const ViewLayout& layout = {});
 
 // Top-left corner of the page in the page view: centred horizontally when it
 // is narrower than the view, shifted by the scroll positions.

@@ -5,6 +5,8 @@
 
 #include "base/win32.h"
 #include "document/page_request.h"
+#include "view/page_picture.h"
+#include "view/page_placement.h"
 #include "view/view_geometry.h"
 
 namespace orva {
@@ -13,11 +15,7 @@ namespace {
 
 // The geometry is read afresh every time: nothing about the window's size is
 // kept. Before the window exists the area is empty.
-ClientArea clientArea(const Viewer& state) {
-    RECT rect{};
-    if (state.mainWindow != nullptr) GetClientRect(state.mainWindow, &rect);
-    return {rect.left, rect.top, rect.right, rect.bottom};
-}
+ClientArea clientArea(const Viewer& state) { return viewClientArea(state); }
 
 const PageImage* currentEntry(const Viewer& state) {
     if (!state.documentLoaded || state.currentPage >= state.document.pageCount()) return nullptr;
@@ -31,6 +29,18 @@ void setScrollBar(HWND window, int bar, std::int32_t limit, std::int32_t positio
 
 }  // namespace
 
+ClientArea viewClientArea(const Viewer& state) {
+    RECT rect{};
+    if (state.mainWindow != nullptr) GetClientRect(state.mainWindow, &rect);
+    const std::int32_t right = rect.right - state.panelWidth > rect.left ? rect.right - state.panelWidth : rect.left;
+    return {rect.left, rect.top, right, rect.bottom, ViewLayout{state.dpi, state.fullScreen}};
+}
+
+float displayZoom(const Viewer& state) {
+    if (state.dpi == 96) return state.zoom;
+    return state.zoom * (static_cast<float>(state.dpi) / 96.0f);
+}
+
 void invalidateMainWindow(Viewer& state, bool erase) {
     // A null window would invalidate every window on the desktop.
     if (state.mainWindow != nullptr) InvalidateRect(state.mainWindow, nullptr, erase ? TRUE : FALSE);
@@ -42,7 +52,7 @@ void setStatusNotice(Viewer& state, std::string_view text) {
     state.statusNotice.append(text.substr(0, 511));
     if (state.mainWindow == nullptr) return;
     const ClientArea client = clientArea(state);
-    const RECT bar{0, client.bottom - BandHeight, client.right, client.bottom};
+    const RECT bar{0, client.bottom - bandHeight(client), client.right, client.bottom};
     InvalidateRect(state.mainWindow, &bar, FALSE);
 }
 
@@ -55,7 +65,12 @@ void zoomBy(Viewer& state, float factor) {
 
 void fitWidthZoom(Viewer& state, const PageImage& page) {
     if (state.fitMode != FitMode::FitWidth) return;
-    if (auto zoom = fitWidthZoomFor(clientArea(state), page.width)) state.zoom = *zoom;
+    // A turned page fits its turned width.
+    const PictureSize turned = turnedSize(page.width, page.height, state.quarterTurns);
+    if (auto zoom = fitWidthZoomFor(clientArea(state), turned.width)) {
+        // At another DPI the page fills the same width with fewer zoom steps.
+        state.zoom = state.dpi == 96 ? *zoom : *zoom * (96.0f / static_cast<float>(state.dpi));
+    }
 }
 
 void fitWidth(Viewer& state) {
@@ -84,7 +99,7 @@ void updateScrollBars(Viewer& state) {
     }
     const PageImage* page = currentEntry(state);
     if (page == nullptr || !page->present || page->width == 0) return;
-    const DisplayedSize displayed = displayedSize(page->width, page->height, state.zoom);
+    const DisplayedSize displayed = turnedDisplayedSize(page->width, page->height, displayZoom(state), state.quarterTurns);
     // Showing or hiding a bar resizes the client area on the spot (WM_SIZE
     // runs inside the call), so limits computed before it can be stale by a
     // bar's width; they are computed again until the area holds still. A bar
@@ -106,7 +121,7 @@ void updateScrollBars(Viewer& state) {
 
 void scrollView(Viewer& state, ScrollAxis axis, unsigned requestCode, unsigned thumbPosition) {
     std::int32_t& position = axis == ScrollAxis::Horizontal ? state.scrollX : state.scrollY;
-    const auto next = steppedScroll(position, requestCode, thumbPosition);
+    const auto next = steppedScroll(position, requestCode, thumbPosition, clientArea(state).layout);
     if (!next) return;
     position = *next;
     updateScrollBars(state);
@@ -119,7 +134,8 @@ void clampSidebarScroll(Viewer& state) {
 }
 
 void scrollSidebar(Viewer& state, bool up) {
-    const std::int64_t step = up ? -WheelSidebarStep : WheelSidebarStep;
+    const std::int32_t wheelStep = scaled(clientArea(state), WheelSidebarStep);
+    const std::int64_t step = up ? -wheelStep : wheelStep;
     state.sidebarScroll = state.documentLoaded
                               ? clampedSidebarScroll(std::int64_t{state.sidebarScroll} + step, clientArea(state),
                                                      state.document.pageCount())

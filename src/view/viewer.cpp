@@ -6,6 +6,7 @@ void closeDocument(Viewer& viewer) {
     if (viewer.documentLoaded) releaseDocument(viewer.document);
     viewer.document = Document{};
     viewer.documentLoaded = false;
+    viewer.pictures.clear();
 }
 
 }  // namespace orva

@@ -10,6 +10,9 @@
 #include "base/allocator.h"
 #include "base/fixed_text.h"
 #include "document/document.h"
+#include "document/text_search.h"
+#include "document/text_selection.h"
+#include "view/page_picture.h"
 
 struct HWND__;
 struct HINSTANCE__;
@@ -18,6 +21,18 @@ namespace orva {
 
 using WindowHandle = HWND__*;
 using InstanceHandle = HINSTANCE__*;
+
+// What is marked on the shown page's text: the find bar's hits (the
+// current one drawn apart) and the words the reader selected.
+inline constexpr std::uint32_t kNoHit = UINT32_MAX;
+
+struct TextMarks {
+    std::uint64_t page = kNoPage;
+    OwnedArray<TextHit> hits;
+    std::uint32_t currentHit = kNoHit;
+    bool hasSelection = false;
+    WordRange selection;
+};
 
 // The last sizing command.
 enum class FitMode : std::uint8_t { None = 0, FitWidth = 1, ActualSize = 2 };
@@ -38,7 +53,25 @@ struct Viewer {
     // page's own status (a link's target, why nothing was copied, a reload
     // that failed); empty for none. UTF-8.
     FixedText<512> statusNotice;
+    TextMarks marks;
+    // The view turned by quarter turns, clockwise (0 to 3); the page images
+    // stay as rendered.
+    std::uint8_t quarterTurns = 0;
+    // The window's dots per inch (96: every size as it always was), whether
+    // it fills its monitor with the page alone, and the width of the panel
+    // along its right edge (the bookmarks), which the view leaves to it.
+    std::int32_t dpi = 96;
+    bool fullScreen = false;
+    std::int32_t panelWidth = 0;
+    // The page and the thumbnails drawn with their lightness inverted (hue
+    // kept); never on paper.
+    bool inverted = false;
+    // The turned or inverted copies of the pictures the paints draw.
+    PictureCache pictures;
 };
+
+// How the view draws page pictures now.
+inline PictureLook viewLook(const Viewer& state) { return {state.quarterTurns, state.inverted}; }
 
 // Replaces the status line's notice (empty text: none) and repaints the
 // status line when it changed.

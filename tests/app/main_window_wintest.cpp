@@ -71,11 +71,21 @@ TEST_F(StartupWindow, MenuBarHoldsTheThreeMenusWithTheirLabelsAndIds) {
     };
     const std::vector<std::vector<Item>> expected = {
         {{"Open...\tCtrl+O", 1}, {"Print...\tCtrl+P", 2}, {"Print Preview...\tCtrl+Shift+P", 4}, {"", -1}, {"Exit", 3}},
-        {{"Zoom In\tCtrl++", 10}, {"Zoom Out\tCtrl+-", 11}, {"", -1}, {"Fit Width", 12}, {"Actual Size\tCtrl+0", 13}},
+        {{"Zoom In\tCtrl++", 10}, {"Zoom Out\tCtrl+-", 11}, {"", -1}, {"Fit Width", 12}, {"Actual Size\tCtrl+0", 13},
+         {"", -1}, {"Find...\tCtrl+F", 30}, {"Find Next\tF3", 31}, {"Find Previous\tShift+F3", 32}, {"", -1},
+         {"Copy\tCtrl+C", 33}, {"Copy as Paragraphs\tCtrl+Shift+C", 34}, {"Select All\tCtrl+A", 35}},
         {{"First Page\tHome", 20},
          {"Previous Page\tUp / PgUp", 21},
          {"Next Page\tDown / PgDn", 22},
-         {"Last Page\tEnd", 23}},
+         {"Last Page\tEnd", 23},
+         {"", -1},
+         {"Rotate Left\tCtrl+Shift+-", 40},
+         {"Rotate Right\tCtrl+Shift++", 41},
+         {"Invert Colours\tI", 42},
+         {"", -1},
+         {"Go to Page...\tCtrl+G", 43},
+         {"Back\tAlt+Left", 44},
+         {"Forward\tAlt+Right", 45}},
     };
     const char* popups[] = {"File", "Edit", "View"};
     for (int p = 0; p < 3; ++p) {

@@ -141,7 +141,8 @@ TEST(ProgramResources, ViewerManifestDeclaresWhatTheProgramNeeds) {
     const Setting settings[] = {
         {"activeCodePage", "http://schemas.microsoft.com/SMI/2019/WindowsSettings", "UTF-8"},
         {"longPathAware", "http://schemas.microsoft.com/SMI/2016/WindowsSettings", "true"},
-        {"dpiAware", "http://schemas.microsoft.com/SMI/2005/WindowsSettings", "false"},
+        {"dpiAware", "http://schemas.microsoft.com/SMI/2005/WindowsSettings", "true/pm"},
+        {"dpiAwareness", "http://schemas.microsoft.com/SMI/2016/WindowsSettings", "PerMonitorV2"},
     };
     for (const Setting& setting : settings) {
         const auto found = elements(xml, setting.name);
@@ -149,7 +150,6 @@ TEST(ProgramResources, ViewerManifestDeclaresWhatTheProgramNeeds) {
         EXPECT_EQ(found[0].attribute("xmlns"), setting.ns) << setting.name;
         EXPECT_EQ(found[0].inner, setting.value) << setting.name;
     }
-    EXPECT_TRUE(elements(xml, "dpiAwareness").empty()) << "the viewer is not DPI aware";
     const auto levels = elements(xml, "requestedExecutionLevel");
     ASSERT_EQ(levels.size(), 1u);
     EXPECT_EQ(levels[0].attribute("level"), "asInvoker");
@@ -174,7 +174,8 @@ TEST(ProgramResources, SystemReadsTheViewerManifestAsMeant) {
     const Setting settings[] = {
         {L"activeCodePage", L"http://schemas.microsoft.com/SMI/2019/WindowsSettings", L"UTF-8"},
         {L"longPathAware", L"http://schemas.microsoft.com/SMI/2016/WindowsSettings", L"true"},
-        {L"dpiAware", L"http://schemas.microsoft.com/SMI/2005/WindowsSettings", L"false"},
+        {L"dpiAware", L"http://schemas.microsoft.com/SMI/2005/WindowsSettings", L"true/pm"},
+        {L"dpiAwareness", L"http://schemas.microsoft.com/SMI/2016/WindowsSettings", L"PerMonitorV2"},
     };
     for (const Setting& setting : settings) {
         wchar_t value[64] = {};

@@ -122,6 +122,8 @@ TEST_F(ToolWaitTest, EscEndsAHangingToolAndEachCommandEndsAsItShould) {
              openQuietly();
              openPrintPreview(state());
              ASSERT_TRUE(state().previewOpen);
+             // Its small page shown larger: the sharp part it asked for is done first.
+             ASSERT_TRUE(settleJobs());
          },
          [&] { previewCommand(state(), PreviewNextPage); }, [&] { return state().previewWindow; }, 1,
          "Could not load page for preview.", true, 0, 0},
@@ -133,7 +135,9 @@ TEST_F(ToolWaitTest, EscEndsAHangingToolAndEachCommandEndsAsItShould) {
                  return TRUE;
              };
          },
-         [&] { printDocument(state()); }, mainWindow, 1, "Could not load a page for printing.", true, 0, 0},
+         // Its first sheet rendered at the printer's resolution (4700 pixels
+         // square, in three bands), then the second page, which hangs.
+         [&] { printDocument(state()); }, mainWindow, 4, "Could not load a page for printing.", true, 0, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

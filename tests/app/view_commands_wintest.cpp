@@ -136,6 +136,8 @@ TEST_F(ViewCommands, KeysOfTheTableAndNoOthers) {
         std::vector<int> held;
         std::uint64_t page;  // from page 2
         bool opens;
+        float zoom = 2.0f;  // from 2.0
+        FitMode fit = FitMode::None;
     };
     const Case cases[] = {
         {VK_HOME, {}, 0, false},
@@ -148,19 +150,22 @@ TEST_F(ViewCommands, KeysOfTheTableAndNoOthers) {
         {VK_DOWN, {}, 3, false},
         {'O', {VK_CONTROL}, 2, true},
         {'O', {VK_CONTROL, VK_SHIFT}, 2, true},
-        // Nothing else, whatever the menu labels suggest.
+        // The keys the Edit menu's labels promise.
+        {VK_ADD, {VK_CONTROL}, 2, false, 2.5f},
+        {VK_OEM_PLUS, {VK_CONTROL}, 2, false, 2.5f},
+        {VK_SUBTRACT, {VK_CONTROL}, 2, false, 1.6f},
+        {VK_OEM_MINUS, {VK_CONTROL}, 2, false, 1.6f},
+        {'0', {VK_CONTROL}, 2, false, 1.0f, FitMode::ActualSize},
+        {VK_NUMPAD0, {VK_CONTROL}, 2, false, 1.0f, FitMode::ActualSize},
+        // Nothing else.
         {'O', {}, 2, false},
         {'O', {VK_SHIFT}, 2, false},
         {'P', {}, 2, false},
         {'P', {VK_SHIFT}, 2, false},
         {VK_LEFT, {}, 2, false},
         {VK_RIGHT, {}, 2, false},
-        {VK_ADD, {VK_CONTROL}, 2, false},
-        {VK_OEM_PLUS, {VK_CONTROL}, 2, false},
-        {VK_SUBTRACT, {VK_CONTROL}, 2, false},
-        {VK_OEM_MINUS, {VK_CONTROL}, 2, false},
-        {'0', {VK_CONTROL}, 2, false},
-        {VK_NUMPAD0, {VK_CONTROL}, 2, false},
+        {VK_ADD, {}, 2, false},
+        {'0', {}, 2, false},
         {VK_ESCAPE, {}, 2, false},
         {VK_SPACE, {}, 2, false},
         {VK_F1, {}, 2, false},
@@ -170,7 +175,7 @@ TEST_F(ViewCommands, KeysOfTheTableAndNoOthers) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.key);
-        setView(2, 1.0f, FitMode::ActualSize, 0, 0);
+        setView(2, 2.0f, FitMode::None, 0, 0);
         ui.openRecords.clear();
         switch (c.held.size()) {
             case 0: pressKey(c.key); break;
@@ -178,8 +183,8 @@ TEST_F(ViewCommands, KeysOfTheTableAndNoOthers) {
             default: pressKey(c.key, {c.held[0], c.held[1]}); break;
         }
         EXPECT_EQ(state().currentPage, c.page);
-        EXPECT_EQ(state().zoom, 1.0f);
-        EXPECT_EQ(state().fitMode, FitMode::ActualSize);
+        EXPECT_EQ(state().zoom, c.zoom);
+        EXPECT_EQ(state().fitMode, c.fit);
         EXPECT_EQ(ui.openRecords.size(), c.opens ? 1u : 0u);
     }
     EXPECT_TRUE(ui.messages.empty());
@@ -244,6 +249,7 @@ TEST_F(ViewCommands, TheWheelScrollsTheSidebarOrZooms) {
         POINT at;
         std::int32_t sidebarFrom, sidebar;
         float zoom;
+        WORD keys = 0;
     };
     const Case cases[] = {
         {120, {50, 300}, 200, 160, 1.0f},
@@ -262,13 +268,16 @@ TEST_F(ViewCommands, TheWheelScrollsTheSidebarOrZooms) {
         {120, {50, 577}, 200, 200, 1.1f},  // the status bar
         {120, {-30, 300}, 200, 200, 1.1f},  // outside the client area
         {120, {900, 300}, 200, 200, 1.1f},
+        // With Ctrl it zooms wherever the pointer is.
+        {120, {50, 300}, 200, 200, 1.1f, MK_CONTROL},
+        {-120, {500, 300}, 200, 200, 0.90909094f, MK_CONTROL},
     };
     const auto horizontal = scrollRange(SB_HORZ);
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.delta) + " at " + std::to_string(c.at.x) + "," + std::to_string(c.at.y));
         setView(0, 1.0f, FitMode::FitWidth);
         state().sidebarScroll = c.sidebarFrom;
-        turnWheel(c.delta, c.at.x, c.at.y);
+        turnWheel(c.delta, c.at.x, c.at.y, c.keys);
         EXPECT_EQ(state().sidebarScroll, c.sidebar);
         EXPECT_EQ(state().zoom, c.zoom);
         EXPECT_EQ(state().fitMode, c.zoom == 1.0f ? FitMode::FitWidth : FitMode::None);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -262,6 +263,59 @@ TEST(PpmFile, ReadsAFileAndClosesItOnEveryPath) {
     EXPECT_EQ(FileSource::openCount(), 0);
     EXPECT_EQ(allocator.liveBlocks(), 0u);
     std::remove(path.c_str());
+}
+
+}  // namespace
+}  // namespace orva
+
+namespace orva {
+namespace {
+
+// What a run with no output root prints: several images one after
+// another, each taken by the same rules as a file.
+TEST(PpmSequence, SplitsTheImagesAToolPrintedOneAfterAnother) {
+    Allocator allocator;
+    const Bytes red = {255, 0, 0};
+    Bytes two = concat(bytesOf("P6\n2 1\n255\n"), kRedBlue);
+    two = concat(two, concat(bytesOf("P6\r\n1 1\r\n255\r\n"), red));
+    // A large one, its pixels past the first 4096 bytes.
+    Bytes large = bytesOf("P6\n100 30\n255\n");
+    for (std::size_t i = 0; i < 9000; ++i) large.push_back(static_cast<std::uint8_t>(i));
+    struct Case {
+        const char* what;
+        Bytes bytes;
+        std::size_t most;
+        std::vector<std::uint32_t> widths;
+        std::optional<ErrorCode> error;
+    } const cases[] = {
+        {"nothing at all", {}, 8, {}, std::nullopt},
+        {"two, in both line ends", two, 8, {2, 1}, std::nullopt},
+        {"a large one between small ones", concat(concat(two, large), two), 8, {2, 1, 100, 2, 1}, std::nullopt},
+        {"more than allowed", concat(two, two), 3, {}, ErrorCode::Overflow},
+        {"the last cut short", concat(two, bytesOf("P6\n2 2\n255\n\x01\x02")), 8, {}, ErrorCode::PpmTruncated},
+        {"something else after", concat(two, bytesOf("\n")), 8, {}, ErrorCode::InvalidPpm},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto images = readPpmSequence(allocator, c.bytes, c.most);
+        if (c.error) {
+            ASSERT_FALSE(images);
+            EXPECT_EQ(images.error(), *c.error);
+            continue;
+        }
+        ASSERT_TRUE(images) << errorName(images.error());
+        ASSERT_EQ(images->size(), c.widths.size());
+        for (std::size_t i = 0; i < c.widths.size(); ++i) EXPECT_EQ((*images)[i].width, c.widths[i]);
+    }
+    auto images = readPpmSequence(allocator, two, 8);
+    ASSERT_TRUE(images);
+    EXPECT_EQ(Bytes((*images)[0].pixels.begin(), (*images)[0].pixels.end()), kRedBlueStored);
+    EXPECT_EQ(Bytes((*images)[1].pixels.begin(), (*images)[1].pixels.end()), (Bytes{0, 0, 255}));
+    auto one = readPpmBytes(allocator, concat(large, two));
+    ASSERT_TRUE(one);
+    EXPECT_EQ(one->consumed, large.size());
+    EXPECT_EQ(one->image.pixels[2], 0) << "stored blue, green, red";
+    EXPECT_EQ(one->image.pixels[0], 2);
 }
 
 }  // namespace

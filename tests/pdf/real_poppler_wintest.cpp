@@ -12,9 +12,16 @@
 #include <optional>
 
 #include "app/app_state.h"
+#include "app/document_jobs.h"
+#include "app/main_window.h"
 #include "app/open_document.h"
 #include "app/startup.h"
 #include "document/page_memory.h"
+#include "document/page_parts.h"
+#include "view/draw_page_image.h"
+#include "view/page_placement.h"
+#include "view/status_text.h"
+#include "view/view.h"
 #include "pdf/tool_locator.h"
 #include "pdf/tool_search.h"
 #include "support/fake_poppler_win.h"
@@ -227,6 +234,54 @@ protected:
         expectSamePixels(pdf, 0);
     }
 
+    // One notch of the wheel down, with the pointer over the strip.
+    void turnWheelOverStrip() {
+        POINT point{90, 300};
+        ClientToScreen(window(), &point);
+        send(WM_MOUSEWHEEL, static_cast<WPARAM>(static_cast<unsigned short>(-WHEEL_DELTA)) << 16,
+             MAKELPARAM(static_cast<short>(point.x), static_cast<short>(point.y)));
+    }
+
+    // The manual twice over, joined by the host's pdfunite: 72 pages.
+    std::string joinedManual() {
+        const std::string pdf = fake.path("long.pdf"), host = testing::hostPath(pdf);
+        const std::string manual = "/usr/share/doc/libtasn1-doc/libtasn1.pdf";
+        EXPECT_TRUE(testing::runHostProgram(L"/bin/sh",
+                                            widen("/bin/sh -c \"pdfunite " + manual + " " + manual + " '" + host +
+                                                  ".part' && mv '" + host + ".part' '" + host + "'\""),
+                                            [&] { return testing::fileExists(pdf); }, 30000));
+        return pdf;
+    }
+
+    // A part of a page as a tool draws it at `resolution`, through an
+    // output file, read without the program's reader.
+    Raster renderedPart(const std::string& tools, const std::string& pdf, int page, int resolution, RECT part) {
+        const std::string root = fake.path("part-" + std::to_string(++references_));
+        const auto run = testing::runProgram(
+            tools + "\\pdftoppm.exe",
+            "-r " + std::to_string(resolution) + " -x " + std::to_string(part.left) + " -y " + std::to_string(part.top) +
+                " -W " + std::to_string(part.right - part.left) + " -H " + std::to_string(part.bottom - part.top) +
+                " -f " + std::to_string(page) + " -l " + std::to_string(page) + " -singlefile \"" + pdf + "\" \"" +
+                root + "\"");
+        EXPECT_EQ(run.exitCode, 0u) << run.output;
+        return readReference(root + ".ppm");
+    }
+
+    // The status line as the paint leaves it is the status line alone: its
+    // text drawn on the button face as nothing else covers it.
+    void expectReadableStatusLine(const testing::PaintedBitmap& bitmap) {
+        testing::PaintedBitmap alone(bitmap.width(), bitmap.height());
+        const RECT bar{0, bitmap.height() - BandHeight, bitmap.width(), bitmap.height()};
+        FillRect(alone.dc(), &bar, GetSysColorBrush(COLOR_BTNFACE));
+        SetBkMode(alone.dc(), TRANSPARENT);
+        const FixedText<256> text = composeStatusText(state());
+        TextOutA(alone.dc(), 4, bitmap.height() - 20, text.c_str(), static_cast<int>(text.view().size()));
+        int differing = 0;
+        for (int y = bar.top; y < bar.bottom; ++y)
+            for (int x = 0; x < bar.right; ++x) differing += bitmap.at(x, y) != alone.at(x, y);
+        EXPECT_EQ(differing, 0) << "pixels of the status line drawn over";
+    }
+
     testing::FakePoppler fake;
     std::unique_ptr<testing::ScopedVariable> path_;
     std::vector<std::string> placed_;
@@ -406,6 +461,140 @@ TEST_F(RealPopplerTest, ReadsALongPdfFrontToBackWithinItsPageBudget) {
     EXPECT_TRUE(title().starts_with("long - Page 1/72 (")) << title();
     expectSamePixels(pdf, 0);
     EXPECT_TRUE(ui.messages.empty());
+}
+
+// At 200 % the paint draws the stretched page at once and asks for the
+// part in view; once it has come, what the view shows of the page is what
+// the tool draws at 300 dpi for that part: the bundled tool exactly (the
+// one the viewer ran), the host's within the tolerance measured here.
+TEST_F(RealPopplerTest, AtTwiceTheSizeThePageInViewIsDrawnAsTheToolDrawsItAt300Dpi) {
+    place(Place::Path);
+    openAndExpectFirstPage(kManual);
+    for (int i = 0; i < 4; ++i) send(WM_KEYDOWN, VK_NEXT);
+    ASSERT_EQ(state().currentPage, 4u);
+    ASSERT_TRUE(settleJobs());
+    const RECT rect = clientRect();
+    const ClientArea client{rect.left, rect.top, rect.right, rect.bottom};
+    state().fitMode = FitMode::None;
+    state().zoom = 2.0f;
+    state().scrollX = 300;
+    state().scrollY = 900;
+    updateScrollBars(state());
+    invalidateMainWindow(state(), false);
+    UpdateWindow(window());
+    // The paint has asked; nothing has come yet, whatever the tool has done
+    // meanwhile: what it finished is taken up only by the window's messages.
+    ASSERT_TRUE(state().document.worker->pending(JobRegion) || state().document.worker->started() > 0);
+    ASSERT_EQ(heldPartBytes(state().document), 0u);
+    const PageImage& page = state().document.pages[4];
+    const PagePlacement placement = placePage(client, page.width, page.height, 2.0f, state().scrollX, state().scrollY, 0);
+    const RECT view{SidebarWidth, BandHeight, rect.right, rect.bottom - BandHeight};
+    testing::PaintedBitmap before(rect.right, rect.bottom), stretched(rect.right, rect.bottom);
+    paint(before);
+    // The page's own picture stretched as the paint does it, clipped alike.
+    IntersectClipRect(stretched.dc(), view.left, view.top, view.right, view.bottom);
+    drawPageImage(stretched.dc(), placement.origin.x, placement.origin.y, placement.displayed.width,
+                  placement.displayed.height, page);
+    for (int y = view.top; y < view.bottom; y += 2)
+        for (int x = view.left; x < view.right; x += 2)
+            ASSERT_EQ(before.at(x, y), stretched.at(x, y)) << "before the part came: " << x << "," << y;
+
+    ASSERT_TRUE(pumpUntil([&] { return heldPartBytes(state().document) > 0; }));
+    testing::PaintedBitmap after(rect.right, rect.bottom);
+    paint(after);
+    const RECT part{view.left - placement.origin.x, view.top - placement.origin.y, view.right - placement.origin.x,
+                    view.bottom - placement.origin.y};
+    for (const bool bundled : {true, false}) {
+        const Raster expected = renderedPart(bundled ? bundledTools() : bridgeFolder(), kManual, 5, 300, part);
+        ASSERT_EQ(expected.width, static_cast<unsigned>(part.right - part.left));
+        ASSERT_EQ(expected.height, static_cast<unsigned>(part.bottom - part.top));
+        std::size_t differing = 0, stretchedDiffering = 0;
+        int most = 0;
+        for (unsigned y = 0; y < expected.height; ++y) {
+            for (unsigned x = 0; x < expected.width; ++x) {
+                const auto* p = reinterpret_cast<const unsigned char*>(expected.rgb.data()) + (y * expected.width + x) * 3;
+                const std::uint32_t want = testing::rgb(p[0], p[1], p[2]);
+                const std::uint32_t got = after.at(view.left + x, view.top + y);
+                differing += got != want;
+                stretchedDiffering += stretched.at(view.left + x, view.top + y) != want;
+                for (int shift : {0, 8, 16})
+                    most = std::max(most, std::abs(int((got >> shift) & 255) - int((want >> shift) & 255)));
+            }
+        }
+        const std::size_t total = std::size_t{expected.width} * expected.height;
+        std::printf("sharp part against the %s pdftoppm at 300 dpi: %zu of %zu pixels differ (at most by %d); "
+                    "the stretched page differs in %zu\n",
+                    bundled ? "bundled" : "host's", differing, total, most, stretchedDiffering);
+        if (bundled) {
+            EXPECT_EQ(differing, 0u);
+        } else {
+            EXPECT_LE(differing, total / 100);
+        }
+        EXPECT_GT(stretchedDiffering, total / 50) << "the stretched page was not already sharp";
+    }
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+// Scrolling the strip from the first page of the manual twice over to the
+// last, one wheel notch at a time: every frame in view gets its thumbnail,
+// made by runs of pages; the status line reads in full at every zoom and
+// scroll position of the view.
+TEST_F(RealPopplerTest, TheStripGetsEveryThumbnailInViewByRunsAndTheStatusLineStaysReadable) {
+    if (!testing::fileExists(kManual) || !testing::fileExists("Z:\\usr\\bin\\pdfunite"))
+        GTEST_SKIP() << "no manual or no pdfunite on the host";
+    const std::string pdf = joinedManual();
+    place(Place::Path);
+    openDocument(state(), pdf);
+    ASSERT_TRUE(ui.messages.empty()) << ui.messages.front().text;
+    ASSERT_EQ(state().document.pageCount(), 72u);
+    const RECT rect = clientRect();
+    const ClientArea client{rect.left, rect.top, rect.right, rect.bottom};
+    std::uint64_t checked = 0;
+    for (int notch = 0;; ++notch) {
+        UpdateWindow(window());
+        ASSERT_TRUE(settleJobs());
+        const PageRange visible = visibleThumbnails(client, state().sidebarScroll, 72);
+        for (std::uint64_t i = visible.first; i < visible.end; ++i) {
+            ASSERT_TRUE(state().document.pages[i].present || releasedPageCopy(state().document, i) != nullptr)
+                << "page " << i + 1 << " at notch " << notch;
+        }
+        if (notch % 23 == 0) {
+            // Drawn: the frame's box holds a picture, not the empty grey.
+            testing::PaintedBitmap bitmap(rect.right, rect.bottom);
+            paint(bitmap);
+            const int top = static_cast<int>(thumbnailTop(client, state().sidebarScroll, visible.first + 1));
+            int grey = 0;
+            for (int y = top + ThumbnailBoxTop; y < top + ThumbnailBoxTop + ThumbnailBoxHeight; ++y)
+                for (int x = ThumbnailBoxLeft; x < ThumbnailBoxLeft + ThumbnailBoxWidth; ++x)
+                    grey += bitmap.at(x, y) == testing::rgb(232, 232, 232);
+            EXPECT_LT(grey, ThumbnailBoxWidth * ThumbnailBoxHeight / 2) << "page " << visible.first + 2;
+            ++checked;
+        }
+        if (state().sidebarScroll == sidebarScrollLimit(client, 72)) break;
+        turnWheelOverStrip();
+    }
+    EXPECT_GT(checked, 10u);
+    const std::uint64_t runs = state().pictureJobs.thumbnailRuns;
+    std::printf("thumbnails of 72 pages in %llu runs\n", static_cast<unsigned long long>(runs));
+    EXPECT_LE(runs, 72u / 4) << "runs of pages, not one a page";
+    EXPECT_GE(runs, 72u / kThumbnailRun);
+
+    // The status line at Fit Width, at each zoom and scroll position.
+    send(WM_KEYDOWN, VK_HOME);
+    command(CommandFitWidth);
+    for (int zoom = 0; zoom < 4; ++zoom) {
+        for (const int scroll : {0, 1, 2}) {
+            const ScrollLimits limits = scrollLimits(client, displayedSize(state().document.pages[0].width,
+                                                                           state().document.pages[0].height, state().zoom));
+            state().scrollY = limits.vertical * scroll / 2;
+            state().scrollX = limits.horizontal * scroll / 2;
+            testing::PaintedBitmap bitmap(rect.right, rect.bottom);
+            paint(bitmap);
+            SCOPED_TRACE("zoom " + std::to_string(state().zoom) + " scroll " + std::to_string(scroll));
+            expectReadableStatusLine(bitmap);
+        }
+        command(CommandZoomIn);
+    }
 }
 
 }  // namespace

@@ -169,6 +169,33 @@ TEST(SearchTool, RunningOutOfMemoryAnywhereNeverLeaksAndOnlyMissesCandidates) {
     }
 }
 
+TEST(SearchCompanionTool, LiesBesideTheRasteriserInUseElseIsSearchedForItself) {
+    struct Case {
+        const char* what;
+        std::set<std::string> existing;
+        const char* found;
+    };
+    const Case cases[] = {
+        {"beside the overriding rasteriser, though another lies beside the program",
+         {"D:\\own\\pdftoppm.exe", "D:\\own\\pdftotext.exe", "C:\\Apps\\Orva\\poppler\\pdftotext.exe"},
+         "D:\\own\\pdftotext.exe"},
+        {"not beside it: searched as the other tools are",
+         {"D:\\own\\pdftoppm.exe", "C:\\Apps\\Orva\\poppler\\pdftotext.exe"}, "C:\\Apps\\Orva\\poppler\\pdftotext.exe"},
+        {"no rasteriser at all", {"C:\\two\\pdftotext.exe"}, "C:\\two\\pdftotext.exe"},
+        {"nowhere", {"D:\\own\\pdftoppm.exe"}, "error:PdftoppmNotFound"},
+    };
+    for (const Case& c : cases) {
+        FakeMachine machine;
+        machine.variables["PDFTOPPM_PATH"] = "D:\\own\\pdftoppm.exe";
+        machine.variables["PATH"] = "C:\\one;C:\\two";
+        machine.existing = c.existing;
+        Allocator allocator;
+        auto found = searchCompanionTool(machine, allocator, kPdftotextName);
+        EXPECT_EQ(found ? std::string(found->view()) : "error:" + std::string(errorName(found.error())), c.found)
+            << c.what;
+    }
+}
+
 TEST(SearchPopplerDataDir, TriesTheToolFolderThenOneAndTwoLevelsUpUnfolded) {
     const struct {
         std::set<std::string> existing;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/app_state.h"
+#include "print/print_state.h"
 #include "print/preview_title.h"
 #include "print/print_layout.h"
 
@@ -111,7 +111,7 @@ TEST(PrintRange, ResolvesTheDialogAnswerAgainstThePageCountReadAfterIt) {
         {"a range of a huge document", {true, 100, 200, 1, 65535}, 65536, 99, 199},
     };
     for (const Case& c : cases) {
-        const PageRange got = resolvePrintRange(c.dialog, c.pageCount);
+        const PrintRange got = resolvePrintRange(c.dialog, c.pageCount);
         EXPECT_EQ(got.first, c.first) << c.what;
         EXPECT_EQ(got.last, c.last) << c.what;
     }
@@ -119,7 +119,7 @@ TEST(PrintRange, ResolvesTheDialogAnswerAgainstThePageCountReadAfterIt) {
 
 TEST(PreviewTitle, NamesThePreviewedPageOfTheCount) {
     Allocator allocator;
-    AppState state;
+    PrintState state;
     EXPECT_EQ(composePreviewTitle(state).view(), "Print Preview - OrvaReader");
     auto pages = OwnedArray<PageImage>::create(allocator, 12);
     ASSERT_TRUE(pages);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -105,6 +106,9 @@ protected:
 };
 
 const Calls kJobStart = {"printDialog", "startDoc", "getDeviceCaps(HORZRES)", "getDeviceCaps(VERTRES)"};
+// A PDF's job asks for the printer's resolution too, to render its sheets at it.
+const Calls kPdfJobStart = {"printDialog",           "startDoc",       "getDeviceCaps(HORZRES)",
+                            "getDeviceCaps(VERTRES)", "getDeviceCaps(88)", "getDeviceCaps(90)"};
 
 Calls join(Calls head, const Calls& tail) {
     head.insert(head.end(), tail.begin(), tail.end());
@@ -345,10 +349,57 @@ TEST_F(Printing, APdfPageThatCannotBeRenderedEndsTheJobAfterTheSheetsBeforeIt) {
     printer.confirm();
     printDocument(state());
     EXPECT_EQ(printer.calls,
-              join(kJobStart, {"startPage", "endPage", "startPage", "endPage", "endDoc", "messageBox", "deleteDC"}));
+              join(kPdfJobStart, {"startPage", "endPage", "startPage", "endPage", "endDoc", "messageBox", "deleteDC"}));
     expectOneMessage("Could not load a page for printing.", MB_ICONERROR);
     expectSheets(plainPages(2), {0, 1});
     EXPECT_FALSE(state().document.pages[2].present);
+}
+
+// A PDF's sheet comes from a render of the page at the printer's own
+// resolution, drawn pixel for pixel on the rectangle its picture would
+// take, turned as the view is and never inverted. The stand-in tool draws
+// pixel (x, y) of the scaled page as red = page, green = x, blue = y.
+TEST_F(Printing, APdfSheetIsRenderedAtThePrintersResolutionTurnedAsTheViewNeverInverted) {
+    FakePoppler fake;
+    fake.install("bin\\pdftoppm.exe");
+    fake.control("ppm page-{page}.ppm 40 60\n");
+    installPdf(state(), fake, 2);
+    fillPage(allocator, state().document.pages[1], plainPages(2)[1]);
+    state().inverted = true;
+    for (const std::uint8_t turns : {0, 1, 3}) {
+        SCOPED_TRACE(int(turns));
+        state().quarterTurns = turns;
+        // A job deletes its printer's context: each gets a sheet of its own.
+        Sheet sheet{kSheetWidth, kSheetHeight};
+        PrinterUi printer{sheet};
+        printer.horzRes = kSheetWidth;
+        printer.vertRes = kSheetHeight;
+        printer.logPixels = 300;
+        printer.confirm(2, 2);
+        printDocument(state());
+        EXPECT_TRUE(printer.messages.empty());
+        ASSERT_EQ(printer.printed.size(), 1u);
+        const bool sideways = (turns & 1) != 0;
+        const PlacedRect place = placePrintedPage(usablePrintExtent(kSheetWidth), usablePrintExtent(kSheetHeight),
+                                                  sideways ? 130 : 100, sideways ? 100 : 130);
+        EXPECT_EQ(printer.printed[0].inked.left, place.x);
+        EXPECT_EQ(printer.printed[0].inked.right, place.x + place.width);
+        const int scaledHeight = sideways ? place.width : place.height;
+        const int scaledWidth = sideways ? place.height : place.width;
+        for (int j = 0; j < place.height; j += 7) {
+            for (int i = 0; i < place.width; i += 5) {
+                // The turned sheet's pixel (i, j) is the scaled page's (x, y).
+                const int x = turns == 0 ? i : turns == 1 ? j : scaledWidth - 1 - j;
+                const int y = turns == 0 ? j : turns == 1 ? scaledHeight - 1 - i : i;
+                ASSERT_EQ(sheet.at(place.x + i, place.y + j), rgb(2, x & 255, y & 255)) << i << "," << j;
+            }
+        }
+        const FakeRun& run = fake.runs().back();
+        const auto at = std::find(run.arguments.begin(), run.arguments.end(), "-scale-to-x");
+        ASSERT_NE(at, run.arguments.end());
+        EXPECT_EQ(at[1], std::to_string(scaledWidth)) << "one printer pixel a rendered pixel";
+        EXPECT_EQ(at[3], std::to_string(scaledHeight));
+    }
 }
 
 TEST_F(Printing, NothingToPrintIsToldWithoutOpeningTheDialog) {

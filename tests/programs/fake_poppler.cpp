@@ -7,7 +7,11 @@
 //   write NAME SOURCE   copy the file SOURCE to NAME
 //   ppm NAME W H        write a W x H image; "{page}" in NAME becomes the -f
 //                       value; pixel (x, y) is red = page, green = x, blue = y;
-//                       only in a run given a page (-f), as the rasteriser is
+//                       only in a run given a page (-f), as the rasteriser is.
+//                       A run with no output root (its last argument the
+//                       .pdf) prints the images to standard output instead,
+//                       one a page from -f to -l, each -W x -H where given,
+//                       green and blue then counted from -x and -y (mod 256)
 //   stdout TEXT / stderr TEXT   print TEXT (\n \r \t \\ understood)
 //   stdout-bytes N / stderr-bytes N   print N bytes, both streams taking turns
 //   hang PAGE EVENT [CLAIM]   in a run given page PAGE (-f; 0 for a run
@@ -23,10 +27,13 @@
 //   sleep MS            wait before exiting
 //   crash               end by an access violation, after all else but exit
 //   exit N              the exit code (default 0)
+// A line "NAME: COMMAND" applies only to the copy named NAME (such as
+// "pdftotext.exe: stdout ..."), the letter case of the name ignored.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cwctype>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -69,10 +76,31 @@ std::vector<std::wstring> arguments() {
     return out;
 }
 
-unsigned pageArgument(const std::vector<std::wstring>& args) {
+unsigned numberArgument(const std::vector<std::wstring>& args, const wchar_t* name, unsigned otherwise = 0) {
     for (std::size_t i = 0; i + 1 < args.size(); ++i)
-        if (args[i] == L"-f") return static_cast<unsigned>(std::wcstoul(args[i + 1].c_str(), nullptr, 10));
-    return 0;
+        if (args[i] == name) return static_cast<unsigned>(std::wcstoul(args[i + 1].c_str(), nullptr, 10));
+    return otherwise;
+}
+
+unsigned pageArgument(const std::vector<std::wstring>& args) { return numberArgument(args, L"-f"); }
+
+bool printsToStandardOutput(const std::vector<std::wstring>& args) {
+    if (args.size() < 2) return false;
+    std::wstring last = args.back();
+    for (wchar_t& c : last) c = static_cast<wchar_t>(std::towlower(c));
+    return last.size() > 4 && last.ends_with(L".pdf");
+}
+
+std::string ppmImage(unsigned page, unsigned width, unsigned height, unsigned left, unsigned top) {
+    std::string image = "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
+    image.reserve(image.size() + std::size_t{width} * height * 3);
+    for (unsigned y = 0; y < height; ++y)
+        for (unsigned x = 0; x < width; ++x) {
+            image += static_cast<char>(page);
+            image += static_cast<char>(x + left);
+            image += static_cast<char>(y + top);
+        }
+    return image;
 }
 
 void writeLog(const std::string& path, const std::vector<std::wstring>& args) {
@@ -103,9 +131,20 @@ int main() {
     if (GetEnvironmentVariableW(L"ORVA_FAKE_POPPLER", controlPath, 32768) == 0) return 90;
     std::ifstream control(controlPath, std::ios::binary);
     if (!control) return 91;
+    wchar_t self[32768];
+    const DWORD selfLength = GetModuleFileNameW(nullptr, self, 32768);
+    std::string name = narrow(std::wstring(self, selfLength));
+    name = name.substr(name.find_last_of("\\/") + 1);
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     std::vector<std::pair<std::string, std::string>> commands;
     for (std::string line; std::getline(control, line);) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (const std::size_t colon = line.find(": "); colon != std::string::npos && line.find(' ') > colon) {
+            std::string only = line.substr(0, colon);
+            for (char& c : only) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            if (only != name) continue;
+            line = line.substr(colon + 2);
+        }
         const std::size_t space = line.find(' ');
         commands.emplace_back(line.substr(0, space), space == std::string::npos ? "" : line.substr(space + 1));
     }
@@ -128,16 +167,16 @@ int main() {
         std::string name;
         unsigned width = 0, height = 0;
         fields >> name >> width >> height;
+        if (printsToStandardOutput(args)) {
+            const unsigned w = numberArgument(args, L"-W", width), h = numberArgument(args, L"-H", height);
+            const unsigned left = numberArgument(args, L"-x"), top = numberArgument(args, L"-y");
+            for (unsigned p = page; p <= numberArgument(args, L"-l", page); ++p)
+                writeAll(GetStdHandle(STD_OUTPUT_HANDLE), ppmImage(p, w, h, left, top));
+            return;
+        }
         if (const std::size_t at = name.find("{page}"); at != std::string::npos)
             name.replace(at, 6, std::to_string(page));
-        std::string image = "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
-        for (unsigned y = 0; y < height; ++y)
-            for (unsigned x = 0; x < width; ++x) {
-                image += static_cast<char>(page);
-                image += static_cast<char>(x);
-                image += static_cast<char>(y);
-            }
-        std::ofstream(widen(name).c_str(), std::ios::binary) << image;
+        std::ofstream(widen(name).c_str(), std::ios::binary) << ppmImage(page, width, height, 0, 0);
     });
     const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
     const HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
@@ -173,10 +212,17 @@ int main() {
     each("forward", [&](const std::string& program) {
         std::wstring commandLine = L"\"" + widen(program) + L"\"";
         for (std::size_t i = 1; i < args.size(); ++i) commandLine += L" \"" + args[i] + L"\"";
+        // The program writes to this run's own streams.
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+        startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+        for (const HANDLE stream : {startup.hStdInput, startup.hStdOutput, startup.hStdError})
+            SetHandleInformation(stream, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
         PROCESS_INFORMATION process{};
-        if (!CreateProcessW(widen(program).c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+        if (!CreateProcessW(widen(program).c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                             &startup, &process)) {
             code = 92;
             return;

@@ -9,8 +9,19 @@
 //   print_smoke pdf GEOMETRY FILE.pdf POPPLER
 //       opens FILE.pdf, a page red above and blue below, with the poppler
 //       tools in the folder POPPLER (the only folder on PATH) and prints it;
+//   print_smoke page GEOMETRY FILE POPPLER N
+//       opens FILE (a PDF, or a container) with the tools in POPPLER and
+//       prints its page N alone; GEOMETRY names the page's rectangle;
 //   print_smoke verify GEOMETRY SHEET.ppm...
-//       checks the rasterised sheets of the printed file against GEOMETRY.
+//       checks the rasterised sheets of the printed file against GEOMETRY;
+//   print_smoke sharpness GEOMETRY REFERENCE.ppm SHARP.ppm TODAY.ppm CRISP.ppm
+//       compares three sheets of one text page inside the rectangle GEOMETRY
+//       names with REFERENCE, the page rendered at the printer's resolution
+//       to that rectangle's size: the job that rendered it so (SHARP), one
+//       that stretched the 150-dpi picture (TODAY) and that picture printed
+//       one to one (CRISP). It prints each one's share of grey edge pixels
+//       and its difference from REFERENCE, and fails unless SHARP is as
+//       sharp as CRISP and as close to REFERENCE, give or take a little.
 // Exit status 0 when all is well, 1 on a wrong result, 3 without a printer.
 #include <algorithm>
 #include <cstdio>
@@ -22,6 +33,7 @@
 #include "app/app_state.h"
 #include "app/main_window.h"
 #include "app/open_document.h"
+#include "document/page_request.h"
 #include "platform/modal_ui.h"
 #include "print/print.h"
 #include "print/print_layout.h"
@@ -77,21 +89,22 @@ bool installDocument(AppState& state) {
 // reads no message box; the printer calls go to the system.
 class PersonAtTheDialog final : public ModalUi {
 public:
-    PersonAtTheDialog(std::string printer, bool range, ModalUi& system)
-        : printer_(std::move(printer)), range_(range), system_(system) {}
+    PersonAtTheDialog(std::string printer, int from, int to, ModalUi& system)
+        : printer_(std::move(printer)), from_(from), to_(to), system_(system) {}
 
     int messageBox(HWND, const char* text, const char*, UINT) override {
         messages.emplace_back(text);
         return IDOK;
     }
     BOOL getOpenFileName(OPENFILENAMEA*) override { return FALSE; }
+    INT_PTR dialogBox(HWND, const DLGTEMPLATE*, DLGPROC, LPARAM) override { return IDCANCEL; }
     BOOL printDialog(PRINTDLGA* record) override {
         record->hDC = CreateDCA("WINSPOOL", printer_.c_str(), nullptr, nullptr);
         if (record->hDC == nullptr) return FALSE;
-        if (range_) {
+        if (from_ != 0) {
             record->Flags |= PD_PAGENUMS;
-            record->nFromPage = 2;
-            record->nToPage = 3;
+            record->nFromPage = static_cast<WORD>(from_);
+            record->nToPage = static_cast<WORD>(to_);
         }
         for (int index : {HORZRES, VERTRES, PHYSICALWIDTH, PHYSICALHEIGHT, PHYSICALOFFSETX, PHYSICALOFFSETY,
                           LOGPIXELSX, LOGPIXELSY})
@@ -110,7 +123,7 @@ public:
 
 private:
     std::string printer_;
-    bool range_;
+    int from_, to_;
     ModalUi& system_;
 };
 
@@ -131,14 +144,21 @@ bool printFromMainWindow(AppState& state) {
     return true;
 }
 
-// The page of the PDF as the viewer rendered it, in the colours it was drawn with.
-std::vector<Page> pdfPages(const AppState& state) {
-    if (!state.documentLoaded || state.document.pageCount() != 1 || !state.document.pages[0].present) return {};
-    const PageImage& page = state.document.pages[0];
-    return {{page.width, page.height, 0xFF0000, 0x0000FF}};
+// The pages of an opened file as the viewer rendered them: the one page of
+// the colours PDF in the colours it was drawn with, or page `only` of any
+// other (its colours not checked).
+std::vector<Page> filePages(AppState& state, int only) {
+    if (!state.documentLoaded) return {};
+    const std::uint64_t index = only == 0 ? 0 : static_cast<std::uint64_t>(only - 1);
+    if ((only == 0 && state.document.pageCount() != 1) || index >= state.document.pageCount()) return {};
+    if (!ensurePageLoaded(state.document, index)) return {};
+    const PageImage& page = state.document.pages[index];
+    std::vector<Page> pages(index + 1, Page{0, 0, 0, 0});
+    pages[index] = {page.width, page.height, 0xFF0000, 0x0000FF};
+    return pages;
 }
 
-int print(const char* geometryPath, bool wholeDocument, const char* pdf = nullptr) {
+int print(const char* geometryPath, bool wholeDocument, const char* pdf = nullptr, int only = 0) {
     char printer[512] = {};
     DWORD size = sizeof printer;
     if (!GetDefaultPrinterA(printer, &size)) {
@@ -149,22 +169,23 @@ int print(const char* geometryPath, bool wholeDocument, const char* pdf = nullpt
     AppState& state = app();
     state.allocator = &allocator;
     ModalUi* system = setModalUi(nullptr);
-    PersonAtTheDialog person(printer, !wholeDocument, *system);
+    const int from = only != 0 ? only : wholeDocument ? 0 : 2, to = only != 0 ? only : 3;
+    PersonAtTheDialog person(printer, from, to, *system);
     setModalUi(&person);
     std::vector<Page> pages(std::begin(kPages), std::end(kPages));
     if (pdf != nullptr) {
         openDocument(state, pdf);
-        pages = pdfPages(state);
+        pages = filePages(state, only);
         if (pages.empty()) {
-            std::fprintf(stderr, "print_smoke: %s did not open as a one-page PDF%s%s\n", pdf,
+            std::fprintf(stderr, "print_smoke: %s did not open with that page%s%s\n", pdf,
                          person.messages.empty() ? "" : ": ", person.messages.empty() ? "" : person.messages[0].c_str());
             return 1;
         }
     } else if (!installDocument(state)) {
         return 1;
     }
-    const int firstPrinted = wholeDocument ? 1 : 2;
-    const int lastPrinted = wholeDocument ? static_cast<int>(pages.size()) : 3;
+    const int firstPrinted = only != 0 ? only : wholeDocument ? 1 : 2;
+    const int lastPrinted = only != 0 ? only : wholeDocument ? static_cast<int>(pages.size()) : 3;
     if (pdf != nullptr) {
         printDocument(state);
     } else if (wholeDocument) {
@@ -297,6 +318,65 @@ int verify(const char* geometryPath, int sheetCount, char** sheets) {
     return failures == 0 ? 0 : 1;
 }
 
+// Inside the page's rectangle: the share of inked pixels (anything short of
+// the paper's white) that are grey edge pixels rather than solid ink, and the
+// mean difference from the reference, per channel.
+struct Sharpness {
+    double greyShare = 0;
+    double difference = 0;
+};
+
+Sharpness measure(const Raster& sheet, const Raster& reference, int left, int top) {
+    std::size_t inked = 0, grey = 0;
+    double difference = 0;
+    for (int y = 0; y < reference.height; ++y) {
+        for (int x = 0; x < reference.width; ++x) {
+            const std::uint32_t c = sheet.at(left + x, top + y), r = reference.at(x, y);
+            const unsigned lo = std::min({c >> 16, (c >> 8) & 0xFF, c & 0xFF});
+            const unsigned hi = std::max({c >> 16, (c >> 8) & 0xFF, c & 0xFF});
+            if (hi < 250) {
+                ++inked;
+                grey += lo >= 64;
+            }
+            for (int shift : {0, 8, 16}) difference += std::abs(int((c >> shift) & 0xFF) - int((r >> shift) & 0xFF));
+        }
+    }
+    return {inked == 0 ? 0 : double(grey) / double(inked), difference / (3.0 * reference.width * reference.height)};
+}
+
+int sharpness(const char* geometryPath, char** sheets) {
+    FILE* in = std::fopen(geometryPath, "r");
+    if (in == nullptr) return 1;
+    char line[600];
+    int x = -1, y = -1, w = 0, h = 0;
+    while (std::fgets(line, sizeof line, in)) std::sscanf(line, "page %d %d %d %d", &x, &y, &w, &h);
+    std::fclose(in);
+    Raster reference, sheet[3];
+    if (!readPpm(sheets[0], reference) || reference.width != w || reference.height != h) {
+        std::fprintf(stderr, "print_smoke: the reference is not %d x %d\n", w, h);
+        return 1;
+    }
+    const char* names[] = {"rendered at the printer's resolution", "today's 150-dpi picture stretched",
+                           "a crisp picture one to one"};
+    Sharpness got[3];
+    for (int i = 0; i < 3; ++i) {
+        if (!readPpm(sheets[i + 1], sheet[i]) || sheet[i].width < x + w || sheet[i].height < y + h) {
+            std::fprintf(stderr, "print_smoke: cannot read %s\n", sheets[i + 1]);
+            return 1;
+        }
+        got[i] = measure(sheet[i], reference, x, y);
+        std::printf("print_smoke: %s: %.1f %% of inked pixels grey, %.2f levels from the render on average\n",
+                    names[i], 100 * got[i].greyShare, got[i].difference);
+    }
+    // As sharp as the crisp picture and as close to the render, give or take
+    // the little that two renders of one page by two builds of the tool differ.
+    const bool sharp = got[0].greyShare <= got[2].greyShare + 0.03 && got[0].greyShare + 0.08 < got[1].greyShare;
+    const bool close = got[0].difference <= got[2].difference + 1.0 && got[0].difference < got[1].difference;
+    if (!sharp) std::fprintf(stderr, "print_smoke: the printed text is not as sharp as the crisp picture\n");
+    if (!close) std::fprintf(stderr, "print_smoke: the printed text is not where the render puts it\n");
+    return sharp && close ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -307,7 +387,14 @@ int main(int argc, char** argv) {
         SetEnvironmentVariableA("PDFTOPPM_PATH", nullptr);
         return print(argv[2], true, argv[3]);
     }
+    if (argc == 6 && std::strcmp(argv[1], "page") == 0) {
+        SetEnvironmentVariableA("PATH", argv[4]);
+        SetEnvironmentVariableA("PDFTOPPM_PATH", nullptr);
+        return print(argv[2], true, argv[3], std::atoi(argv[5]));
+    }
     if (argc >= 3 && std::strcmp(argv[1], "verify") == 0) return verify(argv[2], argc - 3, argv + 3);
-    std::fprintf(stderr, "usage: print_smoke print GEOMETRY [all] | pdf GEOMETRY FILE.pdf POPPLER | verify GEOMETRY SHEET.ppm...\n");
+    if (argc == 7 && std::strcmp(argv[1], "sharpness") == 0) return sharpness(argv[2], argv + 3);
+    std::fprintf(stderr, "usage: print_smoke print GEOMETRY [all] | pdf GEOMETRY FILE.pdf POPPLER | page GEOMETRY FILE POPPLER N"
+                         " | verify GEOMETRY SHEET.ppm... | sharpness GEOMETRY REFERENCE.ppm SHARP.ppm TODAY.ppm CRISP.ppm\n");
     return 2;
 }

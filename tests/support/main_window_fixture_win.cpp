@@ -93,6 +93,29 @@ void MainWindowTest::pumpMessages() const {
     }
 }
 
+bool MainWindowTest::pumpUntil(const std::function<bool()>& done, DWORD ms) const {
+    const ULONGLONG deadline = GetTickCount64() + ms;
+    for (;;) {
+        pumpMessages();
+        if (done()) return true;
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
+    }
+}
+
+bool MainWindowTest::settleJobs(DWORD ms) const {
+    return pumpUntil(
+        [] {
+            const Document& document = app().document;
+            if (!app().documentLoaded || !document.worker) return true;
+            for (std::uint32_t kind = 1; kind < 16; ++kind)
+                if (document.worker->pending(kind)) return false;
+            return true;
+        },
+        ms);
+}
+
 void MainWindowTest::paint(PaintedBitmap& bitmap) {
     RECT client{0, 0, bitmap.width(), bitmap.height()};
     paintClient(app(), bitmap.dc(), client);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -45,6 +46,12 @@ protected:
     void command(std::uint16_t id) const { send(WM_COMMAND, id); }
     // Dispatches whatever is queued for this thread.
     void pumpMessages() const;
+    // Dispatches messages as they arrive until `done` holds (checked after
+    // each one) or `ms` have passed; returns whether it holds.
+    bool pumpUntil(const std::function<bool()>& done, DWORD ms = 20000) const;
+    // Dispatches messages until the open document's background jobs (of
+    // any kind) are all done and taken up, or `ms` have passed.
+    bool settleJobs(DWORD ms = 20000) const;
     // The client area as the paint draws it.
     void paint(PaintedBitmap& bitmap);
     // Scroll range of one bar (SB_HORZ or SB_VERT) as {min, max}.

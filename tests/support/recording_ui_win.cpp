@@ -23,6 +23,15 @@ BOOL RecordingUi::printDialog(PRINTDLGA* record) {
     return answerPrint(record);
 }
 
+INT_PTR RecordingUi::dialogBox(HWND owner, const DLGTEMPLATE* dialog, DLGPROC procedure, LPARAM parameter) {
+    note("dialogBox");
+    HWND made = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), dialog, owner, procedure, parameter);
+    if (made == nullptr) return -1;
+    answerDialog(made);
+    DestroyWindow(made);
+    return 0;
+}
+
 int RecordingUi::startDoc(HDC, const DOCINFOA* job) {
     note("startDoc");
     jobNames.emplace_back(job && job->lpszDocName ? job->lpszDocName : "");
@@ -33,6 +42,7 @@ int RecordingUi::getDeviceCaps(HDC, int index) {
     note(index == HORZRES ? "getDeviceCaps(HORZRES)"
                        : index == VERTRES ? "getDeviceCaps(VERTRES)"
                                           : "getDeviceCaps(" + std::to_string(index) + ")");
+    if (index == LOGPIXELSX || index == LOGPIXELSY) return logPixels;
     return index == HORZRES ? horzRes : index == VERTRES ? vertRes : 0;
 }
 

@@ -34,12 +34,15 @@ public:
     std::function<BOOL(OPENFILENAMEA*)> answerOpen = [](OPENFILENAMEA*) { return FALSE; };
     std::function<BOOL(PRINTDLGA*)> answerPrint = [](PRINTDLGA*) { return FALSE; };
     std::function<void()> onMessage;  // runs while the "box" is up
+    std::function<void(HWND)> answerDialog = [](HWND dialog) { SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0); };
     int startDocResult = 1;
     int startPageResult = 1;
     int endPageResult = 1;
     int endDocResult = 1;
     int horzRes = 4800;
     int vertRes = 6600;
+    // LOGPIXELSX and LOGPIXELSY; anything else asked for reads 0.
+    int logPixels = 0;
     // Which StartPage / EndPage (1-based) fails, when set.
     int failStartPageAt = 0;
     int failEndPageAt = 0;
@@ -47,6 +50,9 @@ public:
     int messageBox(HWND owner, const char* text, const char* caption, UINT style) override;
     BOOL getOpenFileName(OPENFILENAMEA* record) override;
     BOOL printDialog(PRINTDLGA* record) override;
+    // The dialog is made for real, modeless, and handed to answerDialog,
+    // which types and clicks in it as a person would; it is then destroyed.
+    INT_PTR dialogBox(HWND owner, const DLGTEMPLATE* dialog, DLGPROC procedure, LPARAM parameter) override;
     int startDoc(HDC printer, const DOCINFOA* job) override;
     int getDeviceCaps(HDC printer, int index) override;
     int startPage(HDC printer) override;

@@ -40,10 +40,10 @@ void ViewTest::pressKey(WPARAM key, std::initializer_list<int> held) {
     send(WM_KEYDOWN, key, 1);
 }
 
-void ViewTest::turnWheel(short delta, int x, int y) {
+void ViewTest::turnWheel(short delta, int x, int y, WORD keys) {
     POINT point{x, y};
     ClientToScreen(window(), &point);
-    const auto high = static_cast<WPARAM>(static_cast<unsigned short>(delta)) << 16;
+    const auto high = (static_cast<WPARAM>(static_cast<unsigned short>(delta)) << 16) | keys;
     send(WM_MOUSEWHEEL, high, MAKELPARAM(static_cast<short>(point.x), static_cast<short>(point.y)));
 }
 

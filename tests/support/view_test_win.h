@@ -17,8 +17,9 @@ protected:
 
     // WM_KEYDOWN with `held` (VK_CONTROL, VK_SHIFT) down as GetKeyState sees them.
     void pressKey(WPARAM key, std::initializer_list<int> held = {});
-    // WM_MOUSEWHEEL with the pointer at client point (x, y).
-    void turnWheel(short delta, int x, int y);
+    // WM_MOUSEWHEEL with the pointer at client point (x, y), and the
+    // buttons and keys held as the message tells them (MK_CONTROL ...).
+    void turnWheel(short delta, int x, int y, WORD keys = 0);
     void click(int x, int y);
 
     struct Repaint {

@@ -6,6 +6,7 @@
 
 #include "support/view_test_win.h"
 #include "view/paint.h"
+#include "view/status_text.h"
 
 namespace orva::testing {
 namespace {
@@ -157,19 +158,22 @@ TEST_F(Painting, SidebarThumbnailsPageAndStatus) {
                   "  Page 2 of 3  |  200 x 100 px  |  DPI: 150");
 }
 
-TEST_F(Painting, PagesLargerThanTheViewAreNotClipped) {
+// A page larger than the view is drawn inside the page view only: the
+// strip, its border, the top band and the status line stay as they are.
+TEST_F(Painting, PagesLargerThanTheViewStayInsideThePageView) {
     struct Case {
         std::uint32_t width, height;
         int scrollX, scrollY;
         std::vector<POINT> pagePoints;
+        std::vector<std::pair<POINT, std::uint32_t>> others;
     };
     const Case cases[] = {
-        // 1200 wide: starts at 188 + (1000 - 1200 - 188) / 2 = -6, over the sidebar.
-        {1200, 100, 0, 0, {{0, 50}, {100, 60}, {187, 60}, {1, 143}}},
-        // Taller than the view: over the status bar, and over the top band
+        // 1200 wide: starts at 188 + (1000 - 1200 - 188) / 2 = -6, under the sidebar.
+        {1200, 100, 0, 0, {{188, 50}, {999, 60}}, {{{3, 50}, kSidebar}, {{184, 60}, kSidebar}, {{187, 60}, kBorder}}},
+        // Taller than the view: under the status bar, and under the top band
         // once scrolled.
-        {100, 1000, 0, 0, {{590, 700}, {590, 719}}},
-        {100, 1000, 0, 40, {{590, 10}, {590, 719}}},
+        {100, 1000, 0, 0, {{590, 695}}, {{{590, 700}, buttonFace()}, {{590, 719}, buttonFace()}}},
+        {100, 1000, 0, 40, {{590, 24}, {590, 695}}, {{{590, 10}, kBlack}, {{590, 23}, kBlack}, {{590, 719}, buttonFace()}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
@@ -183,6 +187,9 @@ TEST_F(Painting, PagesLargerThanTheViewAreNotClipped) {
         PaintedBitmap bitmap(1000, 720);
         paint(bitmap);
         for (const POINT p : c.pagePoints) EXPECT_EQ(bitmap.at(p.x, p.y), kBlue) << p.x << "," << p.y;
+        for (const auto& [p, colour] : c.others) EXPECT_EQ(bitmap.at(p.x, p.y), colour) << p.x << "," << p.y;
+        // The status text reads in full: its ink is where it would be over the background alone.
+        expectTextInk(bitmap, find(bitmap, kBlack, {0, 696, 1000, 720}), 4, composeStatusText(state()).c_str());
     }
 }
 
@@ -283,22 +290,24 @@ TEST_F(Painting, PageOfZeroSizeIsAnEmptyFrame) {
     expectTextInk(bitmap, find(bitmap, kBlack, {0, 696, 1000, 720}), 4, "  Page 1 of 2  |  0 x 50 px  |  DPI: 150");
 }
 
-TEST_F(Painting, ThumbnailsReachingIntoTheStripAreDrawnOthersSkipped) {
+TEST_F(Painting, ThumbnailsReachingIntoTheStripAreDrawnInsideIt) {
     struct Case {
         int height, scroll, x, y;
         std::uint32_t expected;
     };
     const Case cases[] = {
-        // Frame 0 from -68 to 108: drawn, over the top band.
-        {720, 100, 11, 10, kCurrentFill},
-        // Frame 2 starts at 400: drawn when that is no lower than B - 24.
-        {424, 0, 11, 410, kOtherFill},
+        // Frame 0 from -68 to 108: drawn below the top band only.
+        {720, 100, 11, 30, kCurrentFill},
+        {720, 100, 11, 10, kBlack},
+        // Frame 2 starts at 400: the status bar of a 424-high view covers it.
+        {424, 0, 11, 410, buttonFace()},
         {420, 0, 11, 410, buttonFace()},
-        // Frame 1 from 216 to 392 reaches into the status bar.
-        {300, 0, 11, 290, kOtherFill},
+        // Frame 1 from 216 to 392 reaches into the status bar, which stays.
+        {300, 0, 11, 270, kOtherFill},
+        {300, 0, 11, 290, buttonFace()},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.height) + " scroll " + std::to_string(c.scroll));
+        SCOPED_TRACE(std::to_string(c.height) + " scroll " + std::to_string(c.scroll) + " y " + std::to_string(c.y));
         install(makeDocumentOf(allocator, 3, [&](std::size_t) { return solidPage(allocator, 8, 8, kRed); }));
         state().sidebarScroll = c.scroll;
         PaintedBitmap bitmap(1000, c.height);
