@@ -101,12 +101,16 @@ void linksPointerMoved(AppState& state, int x, int y) {
     links.pointerKnown = true;
     links.pointerX = x;
     links.pointerY = y;
+    // The cursor was set for the point before this move; it changes at
+    // once where a link begins or ends.
     if (const PageLink* link = linkUnder(state, x, y)) {
         setStatusNotice(state, describe(*link).view());
         links.noticeShown = true;
+        SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32649)));  // IDC_HAND
     } else if (links.noticeShown) {
         setStatusNotice(state, "");
         links.noticeShown = false;
+        SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)));  // IDC_ARROW
     }
 }
 

@@ -255,7 +255,11 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_MOUSEMOVE: onMouseMove(state, lParam); return 0;
         case WM_LBUTTONUP: onLeftButtonUp(state, lParam); return 0;
         case WM_SETCURSOR:
-            if (LOWORD(lParam) == HTCLIENT && (setLinkCursor(state) || setTextCursor(state))) return TRUE;
+            // The main window's own client area: its children (the find
+            // bar, the bookmarks) ask it first for theirs.
+            if (LOWORD(lParam) == HTCLIENT && reinterpret_cast<HWND>(wParam) == window &&
+                (setLinkCursor(state) || setTextCursor(state)))
+                return TRUE;
             return DefWindowProcA(window, message, wParam, lParam);
         case kJobsFinishedMessage: onJobsFinished(state, wParam); return 0;
         case WM_TIMER:
