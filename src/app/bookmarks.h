@@ -32,10 +32,17 @@ struct BookmarksState {
     std::uint64_t followedPage = UINT64_MAX;
     // Outline runs started, for tests.
     std::uint64_t runs = 0;
+    // The panel's width at 96 dots per inch, which the reader can change by
+    // dragging its left edge, and whether a drag is under way.
+    std::int32_t width = 240;
+    bool widening = false;
 };
 
-// The panel's width at 96 dots per inch.
+// The panel's width at first and its limits, at 96 dots per inch, and the
+// grip along its left edge that widens it.
 inline constexpr std::int32_t kBookmarksWidth = 240;
+inline constexpr std::int32_t kBookmarksMinWidth = 120;
+inline constexpr std::int32_t kBookmarksGrip = 5;
 
 // The panel's messages while it holds no outline.
 inline constexpr const wchar_t* kOutlineLoading = L"Loading\u2026";
@@ -54,6 +61,15 @@ void layoutBookmarks(AppState& state);
 void bookmarksAfterPaint(AppState& state);
 // A finished JobOutline.
 void outlineArrived(AppState& state, ToolJob& job);
+// The left button pressed, the pointer moved, the button released, over
+// the main window's client area: a press on the grip starts widening the
+// panel, and the moves widen it (to half the window at most). False where
+// the panel has nothing to do with it.
+bool panelPress(AppState& state, int x);
+bool panelDrag(AppState& state, int x);
+bool panelRelease(AppState& state);
+// WM_SETCURSOR: the sizing arrows over the grip. False elsewhere.
+bool setPanelCursor(AppState& state);
 // WM_NOTIFY from the tree: a click on an entry. False for others.
 bool bookmarksNotified(AppState& state, const void* header);
 

@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "app/app_state.h"
 #include "app/document_jobs.h"
 #include "app/navigation.h"
@@ -171,6 +173,17 @@ void followShownPage(AppState& state) {
     SendMessageW(bookmarks.tree, TVM_SELECTITEM, TVGN_CARET, item);
 }
 
+int atDpi(const AppState& state, int size) { return state.dpi == 96 ? size : size * state.dpi / 96; }
+
+// Whether client x lies on the grip of a panel shown.
+bool onGrip(const AppState& state, int x) {
+    if (state.panelWidth == 0) return false;
+    RECT client{};
+    GetClientRect(state.mainWindow, &client);
+    const int left = client.right - state.panelWidth;
+    return x >= left && x < left + atDpi(state, kBookmarksGrip);
+}
+
 void relayoutView(AppState& state) {
     clampSidebarScroll(state);
     updateScrollBars(state);
@@ -182,11 +195,13 @@ void relayoutView(AppState& state) {
 void layoutBookmarks(AppState& state) {
     BookmarksState& bookmarks = state.bookmarks;
     const bool visible = bookmarks.shown && !state.fullScreen;
-    state.panelWidth = visible ? (state.dpi == 96 ? kBookmarksWidth : kBookmarksWidth * state.dpi / 96) : 0;
+    state.panelWidth = visible ? atDpi(state, bookmarks.width) : 0;
     if (bookmarks.tree == nullptr) return;
     RECT client{};
     GetClientRect(state.mainWindow, &client);
-    MoveWindow(bookmarks.tree, client.right - state.panelWidth, client.top, state.panelWidth,
+    // The grip is the window's own, left of the tree.
+    const int grip = atDpi(state, kBookmarksGrip);
+    MoveWindow(bookmarks.tree, client.right - state.panelWidth + grip, client.top, state.panelWidth - grip,
                client.bottom - client.top, TRUE);
     ShowWindow(bookmarks.tree, visible ? SW_SHOWNA : SW_HIDE);
 }
@@ -230,6 +245,46 @@ void outlineArrived(AppState& state, ToolJob& job) {
     bookmarks.fetch = OutlineFetch::Ready;
     fillTree(state);
     followShownPage(state);
+}
+
+bool panelPress(AppState& state, int x) {
+    if (!onGrip(state, x)) return false;
+    state.bookmarks.widening = true;
+    SetCapture(state.mainWindow);
+    return true;
+}
+
+bool panelDrag(AppState& state, int x) {
+    BookmarksState& bookmarks = state.bookmarks;
+    if (!bookmarks.widening) return false;
+    RECT client{};
+    GetClientRect(state.mainWindow, &client);
+    // In 96-dpi units, from the pointer to the window's right edge.
+    const int wanted = (client.right - x) * 96 / state.dpi;
+    const int widest = std::max<int>(kBookmarksMinWidth, client.right * 96 / state.dpi / 2);
+    const int width = std::clamp<int>(wanted, kBookmarksMinWidth, widest);
+    if (width != bookmarks.width) {
+        bookmarks.width = width;
+        layoutBookmarks(state);
+        relayoutView(state);
+    }
+    return true;
+}
+
+bool panelRelease(AppState& state) {
+    if (!state.bookmarks.widening) return false;
+    state.bookmarks.widening = false;
+    ReleaseCapture();
+    return true;
+}
+
+bool setPanelCursor(AppState& state) {
+    POINT point{};
+    GetCursorPos(&point);
+    ScreenToClient(state.mainWindow, &point);
+    if (!state.bookmarks.widening && !onGrip(state, point.x)) return false;
+    SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32644)));  // IDC_SIZEWE
+    return true;
 }
 
 bool bookmarksNotified(AppState& state, const void* header) {

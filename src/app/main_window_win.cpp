@@ -111,6 +111,7 @@ void onLeftButtonDown(AppState& state, LPARAM lParam) {
     if (!state.documentLoaded) return;
     const int x = static_cast<short>(LOWORD(lParam));
     const int y = static_cast<short>(HIWORD(lParam));
+    if (panelPress(state, x)) return;
     if (auto page = thumbnailAt(state, x, y)) {
         jumpToPage(state, *page);
         return;
@@ -123,6 +124,7 @@ void onLeftButtonDown(AppState& state, LPARAM lParam) {
 }
 
 void onMouseMove(AppState& state, LPARAM lParam) {
+    if (panelDrag(state, static_cast<short>(LOWORD(lParam)))) return;
     selectMove(state, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
     linksPointerMoved(state, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
 }
@@ -136,6 +138,7 @@ void afterPaint(AppState& state) {
 }
 
 void onLeftButtonUp(AppState& state, LPARAM lParam) {
+    if (panelRelease(state)) return;
     selectRelease(state, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
 }
 
@@ -258,7 +261,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             // The main window's own client area: its children (the find
             // bar, the bookmarks) ask it first for theirs.
             if (LOWORD(lParam) == HTCLIENT && reinterpret_cast<HWND>(wParam) == window &&
-                (setLinkCursor(state) || setTextCursor(state)))
+                (setPanelCursor(state) || setLinkCursor(state) || setTextCursor(state)))
                 return TRUE;
             return DefWindowProcA(window, message, wParam, lParam);
         case kJobsFinishedMessage: onJobsFinished(state, wParam); return 0;

@@ -16,39 +16,27 @@
 #include "support/child_process_win.h"
 #include "support/fake_poppler_win.h"
 #include "support/main_window_fixture_win.h"
-#include "support/orva_bytes.h"
 #include "support/wide_text_win.h"
 #include "view/page_placement.h"
+#include "view/view.h"
 
 namespace orva {
 namespace {
 
 using testing::narrow;
 using testing::widen;
-
-std::string windowsPath(std::string path) {
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return "Z:" + path;
-}
+using testing::windowsPath;
 
 constexpr const char* kManual = "Z:\\usr\\share\\doc\\libtasn1-doc\\libtasn1.pdf";
 const std::string kLinked = windowsPath(ORVA_BINARY_DIR "/tests/links.pdf");
 
 // What the host's HTML tool prints for pages first..last.
 std::string hostReport(const std::string& pdf, int first, int last) {
+    const std::string pages = "-f " + std::to_string(first) + " -l " + std::to_string(last);
     const auto run = testing::runProgram(windowsPath(ORVA_BINARY_DIR "/poppler") + "\\pdftohtml.exe",
-                                         "-xml -i -q -stdout -nodrm -f " + std::to_string(first) + " -l " +
-                                             std::to_string(last) + " \"" + pdf + "\"");
+                                         "-xml -i -q -stdout -nodrm " + pages + " \"" + pdf + "\"");
     EXPECT_EQ(run.exitCode, 0u) << run.output;
     return run.output;
-}
-
-std::string decoded(std::string text) {
-    const std::pair<const char*, const char*> entities[] = {
-        {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&#39;", "'"}, {"&apos;", "'"}, {"&amp;", "&"}};
-    for (const auto& [entity, character] : entities) text = std::regex_replace(text, std::regex(entity), character);
-    return text;
 }
 
 struct Entry {
@@ -67,7 +55,7 @@ std::vector<Entry> hostOutline(const std::string& report) {
         const std::smatch& m = *it;
         if (m.str() == "<outline>") ++depth;
         else if (m.str() == "</outline>") --depth;
-        else entries.push_back({depth, decoded(m[2]), m[1].matched ? std::stoi(m[1]) : 0});
+        else entries.push_back({depth, m[2], m[1].matched ? std::stoi(m[1]) : 0});
     }
     return entries;
 }
@@ -77,19 +65,15 @@ std::vector<Entry> hostOutline(const std::string& report) {
 std::optional<TextBox> hostLinkBox(const std::string& report, const std::string& href) {
     const std::regex text(R"re(<text top="(\d+)" left="(\d+)" width="(\d+)" height="(\d+)"[^>]*><a href="([^"]*)">)re");
     for (auto it = std::sregex_iterator(report.begin(), report.end(), text); it != std::sregex_iterator(); ++it) {
-        const std::smatch& m = *it;
-        if (m[5] != href) continue;
-        const float top = std::stof(m[1]), left = std::stof(m[2]);
-        return TextBox{left, top, left + std::stof(m[3]), top + std::stof(m[4])};
+        const float top = std::stof((*it)[1]), left = std::stof((*it)[2]);
+        if ((*it)[5] == href) return TextBox{left, top, left + std::stof((*it)[3]), top + std::stof((*it)[4])};
     }
     return std::nullopt;
 }
 
+// The stand-in for the system's handler of web and mail links.
 std::vector<std::wstring> gOpened;
-bool recordOpened(WindowHandle, const wchar_t* target) {
-    gOpened.push_back(target);
-    return true;
-}
+bool recordOpened(WindowHandle, const wchar_t* target) { return gOpened.push_back(target), true; }
 
 class FindYourWayTest : public testing::MainWindowTest {
 protected:
@@ -102,16 +86,17 @@ protected:
     }
     void TearDown() override {
         setLinkOpener(previousOpener_);
-        closeDocument(state());
         MainWindowTest::TearDown();
     }
     void open(const std::string& pdf) {
         openDocument(state(), pdf);
         ASSERT_TRUE(state().documentLoaded) << (ui.messages.empty() ? "" : ui.messages.front().text);
     }
-    void key(WPARAM key, std::initializer_list<int> held = {}) {
-        testing::HeldKeys keys(held);
-        send(WM_KEYDOWN, key, 1);
+    void key(WPARAM key) { send(WM_KEYDOWN, key, 1); }
+    RECT windowRect() const {
+        RECT rect{};
+        GetWindowRect(window(), &rect);
+        return rect;
     }
     HWND tree() const { return state().bookmarks.tree; }
 
@@ -121,11 +106,7 @@ protected:
         const auto walk = [&](auto& self, HTREEITEM item, int depth) -> void {
             for (; item != nullptr; item = TreeView_GetNextSibling(tree(), item)) {
                 wchar_t text[512] = {};
-                TVITEMW record{};
-                record.mask = TVIF_TEXT;
-                record.hItem = item;
-                record.pszText = text;
-                record.cchTextMax = 512;
+                TVITEMW record{TVIF_TEXT, item, 0, 0, text, 512};
                 SendMessageW(tree(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&record));
                 items.push_back({item, {depth, narrow(text), 0}});
                 self(self, TreeView_GetChild(tree(), item), depth + 1);
@@ -135,9 +116,8 @@ protected:
         return items;
     }
     std::string selectedTitle() const {
-        const HTREEITEM selected = TreeView_GetSelection(tree());
         for (const auto& [item, entry] : treeItems())
-            if (item == selected) return entry.title;
+            if (item == TreeView_GetSelection(tree())) return entry.title;
         return "(none)";
     }
     // The page shown, its links asked for after the paint and arrived.
@@ -156,14 +136,13 @@ protected:
         const ClientRect spot = toClient(*placement, TextBox{x, y, x, y});
         return {spot.left, spot.top};
     }
-    void moveTo(POINT at) { send(WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y)); }
     void clickAt(POINT at) {
-        moveTo(at);
+        send(WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
         send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
         send(WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
     }
     bool handOver(POINT at) {
-        moveTo(at);
+        send(WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
         send(WM_SETCURSOR, reinterpret_cast<WPARAM>(window()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
         return GetCursor() == LoadCursorA(nullptr, MAKEINTRESOURCEA(32649));
     }
@@ -205,10 +184,8 @@ TEST_F(FindYourWayTest, BookmarksShowTheHostsOutlineAndGoToItsPages) {
     // A click on an entry goes to its page; its parent entry was collapsed.
     key(VK_HOME);
     UpdateWindow(window());
-    HTREEITEM functions = nullptr;
-    for (const auto& [item, entry] : items)
-        if (entry.title == "4 Function reference") functions = item;
-    ASSERT_NE(functions, nullptr);
+    const HTREEITEM functions = items[11].first;
+    ASSERT_EQ(items[11].second.title, "4 Function reference");
     TreeView_EnsureVisible(tree(), functions);
     RECT box{};
     ASSERT_TRUE(TreeView_GetItemRect(tree(), functions, &box, TRUE));
@@ -225,6 +202,14 @@ TEST_F(FindYourWayTest, BookmarksShowTheHostsOutlineAndGoToItsPages) {
     UpdateWindow(window());
     EXPECT_EQ(selectedTitle(), "Error handling functions");
 
+    // Dragged by its left edge, the panel widens.
+    const int edge = clientRect().right - 240;
+    send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(edge + 2, 300));
+    send(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(edge - 100, 300));
+    send(WM_LBUTTONUP, 0, MAKELPARAM(edge - 100, 300));
+    EXPECT_EQ(state().panelWidth, 340);
+    EXPECT_EQ(viewClientArea(state()).right, edge - 100);
+
     // Hidden, the window is as it was.
     key(VK_HOME);
     key(VK_F12);
@@ -236,25 +221,6 @@ TEST_F(FindYourWayTest, BookmarksShowTheHostsOutlineAndGoToItsPages) {
     EXPECT_EQ(scrollRange(SB_HORZ), range);
     for (int y = 0; y < 700; y += 3)
         for (int x = 188; x < 1000; x += 3) ASSERT_EQ(after.at(x, y), before.at(x, y)) << x << "," << y;
-}
-
-TEST_F(FindYourWayTest, APanelWithoutAnOutlineSaysSo) {
-    const std::string path = ORVA_BINARY_DIR "/tests/no-outline.orva";
-    testing::OrvaBytes file;
-    testing::OrvaPageBytes page;
-    page.width = 4;
-    page.height = 3;
-    page.data = testing::patternPixels(4, 3);
-    file.pages.push_back(page);
-    ASSERT_TRUE(testing::writeBytesToFile(windowsPath(path), file.build()));
-    open(windowsPath(path));
-    key(VK_F12);
-    ASSERT_TRUE(settleJobs());
-    ASSERT_EQ(treeItems().size(), 1u);
-    EXPECT_EQ(treeItems()[0].second.title, "No outline");
-    // An entry that is a message goes nowhere.
-    SendMessageW(tree(), WM_KEYDOWN, VK_RETURN, 0);
-    EXPECT_EQ(state().currentPage, 0u);
 }
 
 TEST_F(FindYourWayTest, TheContentsLinkToChapterTwoGoesThereAndBackComesBack) {
@@ -272,7 +238,6 @@ TEST_F(FindYourWayTest, TheContentsLinkToChapterTwoGoesThereAndBackComesBack) {
     EXPECT_TRUE(handOver(link));
     EXPECT_EQ(state().statusNotice.view(), "Go to page 5");
     EXPECT_FALSE(handOver(POINT{link.x - 200, link.y}));
-    EXPECT_EQ(state().statusNotice.view(), "");
 
     clickAt(link);
     EXPECT_EQ(state().currentPage, 4u);
@@ -313,8 +278,10 @@ TEST_F(FindYourWayTest, AWebLinkGoesToTheHandlerAndAFileLinkIsRefused) {
 TEST_F(FindYourWayTest, FullScreenFillsTheMonitorAndEscRestoresTheWindow) {
     open(kLinked);
     key(VK_F12);
-    RECT before{};
-    GetWindowRect(window(), &before);
+    ASSERT_TRUE(settleJobs());
+    ASSERT_EQ(treeItems().size(), 1u);  // the page has no outline
+    EXPECT_EQ(treeItems()[0].second.title, "No outline");
+    const RECT before = windowRect();
     const LONG_PTR style = GetWindowLongPtrW(window(), GWL_STYLE);
     const HMENU menu = GetMenu(window());
 
@@ -322,8 +289,7 @@ TEST_F(FindYourWayTest, FullScreenFillsTheMonitorAndEscRestoresTheWindow) {
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     GetMonitorInfoW(MonitorFromWindow(window(), MONITOR_DEFAULTTONEAREST), &monitor);
-    RECT full{};
-    GetWindowRect(window(), &full);
+    const RECT full = windowRect();
     EXPECT_TRUE(EqualRect(&full, &monitor.rcMonitor));
     EXPECT_EQ(GetMenu(window()), nullptr);
     EXPECT_EQ(GetWindowLongPtrW(window(), GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME), 0);
@@ -331,18 +297,12 @@ TEST_F(FindYourWayTest, FullScreenFillsTheMonitorAndEscRestoresTheWindow) {
     EXPECT_FALSE(IsWindowVisible(tree()));
 
     key(VK_ESCAPE);
-    RECT restored{};
-    GetWindowRect(window(), &restored);
+    const RECT restored = windowRect();
     EXPECT_TRUE(EqualRect(&restored, &before));
     EXPECT_EQ(GetWindowLongPtrW(window(), GWL_STYLE), style);
     EXPECT_EQ(GetMenu(window()), menu);
     EXPECT_EQ(state().panelWidth, 240);
     EXPECT_TRUE(IsWindowVisible(tree()));
-    // F11 goes back and forth too.
-    key(VK_F11);
-    key(VK_F11);
-    GetWindowRect(window(), &restored);
-    EXPECT_TRUE(EqualRect(&restored, &before));
 }
 
 }  // namespace

@@ -1,8 +1,7 @@
-// Which outline entry stands for a page, and which link lies under a point.
+// Which outline entry stands for a page.
 #include <gtest/gtest.h>
 
 #include "document/outline.h"
-#include "document/page_links.h"
 
 namespace orva {
 namespace {
@@ -23,25 +22,6 @@ TEST(NavigationRecords, TheEntryOfAPageIsTheLastGoingFurthestNotPastIt) {
                  {8, 5u},           {9, 4u},           {11, 4u}, {12, 6u}, {900, 6u}};
     for (const auto& c : cases) EXPECT_EQ(entryOfPage(outline, c.page), c.entry) << "page " << c.page;
     EXPECT_EQ(entryOfPage(Outline{}, 3), std::nullopt);
-}
-
-TEST(NavigationRecords, TheLinkUnderAPointIsTheTopmostHoldingIt) {
-    Allocator allocator;
-    auto links = OwnedArray<PageLink>::create(allocator, 3);
-    ASSERT_TRUE(links);
-    (*links)[0].box = {10, 10, 50, 20};
-    (*links)[1].box = {40, 15, 80, 30};  // overlaps the first, drawn after it
-    (*links)[2].box = {100, 100, 100, 110};  // a box of no width
-    const PageLinks page{std::move(*links)};
-    const struct {
-        float x, y;
-        int link;  // -1: none
-    } cases[] = {{10, 10, 0}, {50, 20, 1}, {30, 15, 0}, {45, 18, 1}, {60, 25, 1}, {81, 25, -1},
-                 {9.9f, 15, -1}, {100, 105, 2}, {100.5f, 105, -1}};
-    for (const auto& c : cases) {
-        const PageLink* found = linkAt(page, ImagePoint{c.x, c.y});
-        EXPECT_EQ(found == nullptr ? -1 : static_cast<int>(found - page.links.data()), c.link) << c.x << "," << c.y;
-    }
 }
 
 }  // namespace
