@@ -34,6 +34,8 @@ enum MenuCommand : std::uint16_t {
     CommandGoToPage = 43,
     CommandBack = 44,
     CommandForward = 45,
+    CommandBookmarks = 46,
+    CommandFullScreen = 47,
 };
 
 // Registers "OrvaReaderWnd" under `state.instance` (the result is not needed:
