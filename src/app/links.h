@@ -4,6 +4,7 @@
 // link the pointer is a hand and the status line names its target; a click
 // follows a link to a page of the document (a jump), opens a web or mail
 // link with the system's handler, and only names any other target.
+#include <cstddef>
 #include <cstdint>
 
 #include "document/page_links.h"
@@ -29,6 +30,8 @@ struct LinksState {
     bool pointerKnown = false;
     std::int32_t pointerX = 0;
     std::int32_t pointerY = 0;
+    // The link pressed, by its place in `links`, until the button is released.
+    std::size_t pressed = SIZE_MAX;
     // Link runs started, for tests and benchmarks.
     std::uint64_t runs = 0;
 };
@@ -47,9 +50,12 @@ void linksArrived(AppState& state, ToolJob& job);
 void linksPointerMoved(AppState& state, int x, int y);
 // WM_SETCURSOR over the client area: the hand over a link. False elsewhere.
 bool setLinkCursor(AppState& state);
-// A press on the page: the link under it is followed. False where there is
-// none.
-bool followLinkAt(AppState& state, int x, int y);
+// A press on the page over a link: the link is held (no selection starts).
+// False where there is none.
+bool pressLinkAt(AppState& state, int x, int y);
+// The release: the link pressed is followed when the pointer is still over
+// it, as a hyperlink is. False when no link was pressed.
+bool releaseLinkAt(AppState& state, int x, int y);
 
 // What opens web and mail links: the system's handler (ShellExecuteW) unless
 // a test installed another. Returns whether it opened the target.

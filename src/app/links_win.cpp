@@ -121,9 +121,21 @@ bool setLinkCursor(AppState& state) {
     return true;
 }
 
-bool followLinkAt(AppState& state, int x, int y) {
+bool pressLinkAt(AppState& state, int x, int y) {
     const PageLink* link = linkUnder(state, x, y);
-    if (link == nullptr) return false;
+    state.links.pressed = link != nullptr ? static_cast<std::size_t>(link - state.links.links.links.data()) : SIZE_MAX;
+    return link != nullptr;
+}
+
+bool releaseLinkAt(AppState& state, int x, int y) {
+    const std::size_t pressed = state.links.pressed;
+    if (pressed == SIZE_MAX) return false;
+    state.links.pressed = SIZE_MAX;
+    const PageLink* link = linkUnder(state, x, y);
+    // Released elsewhere, or the links changed meanwhile: nothing is followed.
+    if (link == nullptr || pressed >= state.links.links.links.size() ||
+        link != state.links.links.links.data() + pressed)
+        return true;
     switch (link->kind) {
         case LinkKind::Page: jumpToPage(state, link->page - 1); break;
         case LinkKind::Web:

@@ -119,7 +119,7 @@ void onLeftButtonDown(AppState& state, LPARAM lParam) {
     // The page view keeps the focus for the keys (the find bar's field may
     // have had it); a press on the page starts a selection.
     SetFocus(state.mainWindow);
-    if (followLinkAt(state, x, y)) return;
+    if (pressLinkAt(state, x, y)) return;
     if (!selectPress(state, x, y, static_cast<DWORD>(GetMessageTime()))) clearSelection(state);
 }
 
@@ -139,6 +139,7 @@ void afterPaint(AppState& state) {
 
 void onLeftButtonUp(AppState& state, LPARAM lParam) {
     if (panelRelease(state)) return;
+    if (releaseLinkAt(state, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)))) return;
     selectRelease(state, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
 }
 

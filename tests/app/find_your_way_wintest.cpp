@@ -239,6 +239,10 @@ TEST_F(FindYourWayTest, TheContentsLinkToChapterTwoGoesThereAndBackComesBack) {
     EXPECT_EQ(state().statusNotice.view(), "Go to page 5");
     EXPECT_FALSE(handOver(POINT{link.x - 200, link.y}));
 
+    // Pressed on the link and released off it, as a hyperlink, it is not followed.
+    send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(link.x, link.y));
+    send(WM_LBUTTONUP, 0, MAKELPARAM(link.x - 200, link.y));
+    EXPECT_EQ(state().currentPage, 2u);
     clickAt(link);
     EXPECT_EQ(state().currentPage, 4u);
     send(WM_SYSKEYDOWN, VK_LEFT, 1 << 29);
