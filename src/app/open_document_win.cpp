@@ -2,6 +2,7 @@
 
 #include "base/win32.h"
 #include "app/find.h"
+#include "app/password_dialog.h"
 #include "document/absolute_path.h"
 #include "document/orva_reader.h"
 #include "document/page_request.h"
@@ -74,8 +75,31 @@ Result<Document> loadOrva(Allocator& allocator, OwnedString&& path) {
     return document;
 }
 
-Result<Document> loadPdf(Allocator& allocator, OwnedString&& path) {
-    auto info = queryPdfInfo(allocator, path.view());
+// A password typed for the open, wiped on every way out; once the document
+// holds it, releasing the document wipes it.
+struct TypedPassword {
+    OwnedString text;
+    ~TypedPassword() { wipeSecret(text); }
+};
+
+// The information tool's report, with the password asked for as often as
+// the reader tries one that is wrong; PdfPasswordRequired once cancelled.
+Result<PdfInfo> queryAskingPassword(AppState& state, std::string_view path, TypedPassword& password) {
+    auto info = queryPdfInfo(*state.allocator, path);
+    for (bool wrongBefore = false; !info && info.error() == ErrorCode::PdfPasswordRequired; wrongBefore = true) {
+        wipeSecret(password.text);
+        auto typed = askPassword(state, lastPathComponent(path), wrongBefore);
+        if (!typed) return fail(ErrorCode::PdfPasswordRequired);
+        password.text = std::move(*typed);
+        info = queryPdfInfo(*state.allocator, path, password.text.view());
+    }
+    return info;
+}
+
+Result<Document> loadPdf(AppState& state, OwnedString&& path) {
+    Allocator& allocator = *state.allocator;
+    TypedPassword password;
+    auto info = queryAskingPassword(state, path.view(), password);
     if (!info) return fail(info.error());
     const std::uint32_t* count = &info->pageCount;
     Document document;
@@ -92,18 +116,23 @@ Result<Document> loadPdf(Allocator& allocator, OwnedString&& path) {
     document.kind = DocumentKind::Pdf;
     document.renderer = &kPdfRenderer;
     document.copyAllowed = info->copyAllowed;
+    document.password = std::move(password.text);
     // A PDF is accepted only when its first page renders.
-    if (auto first = ensurePageLoaded(document, 0); !first) return fail(first.error());
+    if (auto first = ensurePageLoaded(document, 0); !first) {
+        releaseDocument(document);
+        return fail(first.error());
+    }
     return document;
 }
 
-Result<Document> loadDocument(Allocator& allocator, std::string_view path) {
+Result<Document> loadDocument(AppState& state, std::string_view path) {
+    Allocator& allocator = *state.allocator;
     auto absolute = makeAbsolutePath(allocator, trimPath(path));
     if (!absolute) return fail(absolute.error());
     const auto kind = documentKindFor(absolute->view());
     if (!kind) return fail(ErrorCode::UnsupportedFormat);
     if (*kind == DocumentKind::Orva) return loadOrva(allocator, std::move(*absolute));
-    return loadPdf(allocator, std::move(*absolute));
+    return loadPdf(state, std::move(*absolute));
 }
 
 void resetViewForNewDocument(AppState& state) {
@@ -128,7 +157,7 @@ void openDocument(AppState& state, std::string_view path) {
 
     auto document = [&] {
         const WaitCursor busy;
-        return loadDocument(*state.allocator, path);
+        return loadDocument(state, path);
     }();
     if (!document) {
         showOpenError(state, path, document.error());

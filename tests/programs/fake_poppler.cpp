@@ -27,6 +27,9 @@
 //   sleep MS            wait before exiting
 //   crash               end by an access violation, after all else but exit
 //   exit N              the exit code (default 0)
+//   password PW         a run not given "-upw PW" says, as the information
+//                       tool does, "Command Line Error: Incorrect password"
+//                       on standard error and exits 1, doing nothing else
 // A line "NAME: COMMAND" applies only to the copy named NAME (such as
 // "pdftotext.exe: stdout ..."), the letter case of the name ignored.
 #include <windows.h>
@@ -156,6 +159,16 @@ int main() {
     };
 
     each("log", [&](const std::string& path) { writeLog(path, args); });
+    bool locked = false;
+    each("password", [&](const std::string& password) {
+        bool given = false;
+        for (std::size_t i = 0; i + 1 < args.size(); ++i) given = given || (args[i] == L"-upw" && args[i + 1] == widen(password));
+        locked = locked || !given;
+    });
+    if (locked) {
+        writeAll(GetStdHandle(STD_ERROR_HANDLE), "Command Line Error: Incorrect password\n");
+        return 1;
+    }
     each("mkdir", [&](const std::string& name) { CreateDirectoryW(widen(name).c_str(), nullptr); });
     each("write", [&](const std::string& value) {
         const std::size_t space = value.find(' ');
