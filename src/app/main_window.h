@@ -34,6 +34,8 @@ enum MenuCommand : std::uint16_t {
     CommandGoToPage = 43,
     CommandBack = 44,
     CommandForward = 45,
+    // Opens the open document again from its file, in place (app/reload.h).
+    CommandReload = 50,
 };
 
 // Registers "OrvaReaderWnd" under `state.instance` (the result is not needed:

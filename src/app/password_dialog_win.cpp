@@ -1,5 +1,6 @@
 #include "app/password_dialog.h"
 
+#include "app/busy_window.h"
 #include "base/utf.h"
 #include "base/win32.h"
 #include "pdf/password_options.h"
@@ -98,6 +99,7 @@ Result<OwnedString> askPassword(AppState& state, std::string_view name, bool wro
     call.allocator = state.allocator;
     call.name = name;
     call.wrongBefore = wrongBefore;
+    const ModalScope modal;
     modalUi().dialogBox(state.mainWindow, passwordTemplate().get(), passwordProc, reinterpret_cast<LPARAM>(&call));
     if (!call.accepted) return fail(ErrorCode::Canceled);
     return std::move(call.password);

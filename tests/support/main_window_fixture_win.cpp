@@ -2,6 +2,9 @@
 #include "support/main_window_fixture_win.h"
 
 #include <algorithm>
+#include <shlobj.h>
+
+#include <cstring>
 #include <iterator>
 
 #include "app/main_window.h"
@@ -18,6 +21,19 @@ HeldKeys::HeldKeys(std::initializer_list<int> keys) {
 }
 
 HeldKeys::~HeldKeys() { SetKeyboardState(saved_); }
+
+HGLOBAL makeDrop(const std::vector<std::wstring>& files) {
+    std::wstring list;
+    for (const auto& file : files) list += file + L'\0';
+    list += L'\0';
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
+    header->pFiles = sizeof(DROPFILES);
+    header->fWide = TRUE;
+    std::memcpy(header + 1, list.data(), list.size() * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    return memory;
+}
 
 void MainWindowTest::SetUp() {
     AppState& s = app();

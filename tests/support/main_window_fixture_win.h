@@ -32,6 +32,10 @@ private:
     BYTE saved_[256];
 };
 
+// An HDROP laid out as the shell lays it out (a DROPFILES header, then the
+// wide file names), for a WM_DROPFILES.
+HGLOBAL makeDrop(const std::vector<std::wstring>& files);
+
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override;
