@@ -8,11 +8,10 @@
 #include <functional>
 #include <thread>
 
-#include "app/busy_window.h"
 #include "app/main_window.h"
 #include "app/open_document.h"
 #include "app/page_change.h"
-#include "support/fake_poppler_win.h"
+#include "base/scoped_win.h"
 #include "support/main_window_fixture_win.h"
 #include "support/wide_text_win.h"
 
@@ -22,32 +21,13 @@ namespace {
 constexpr wchar_t kHanging[] = L"orva-busy-window-test-hanging";
 constexpr const char* kPages = "stdout Pages: 5\\n\nppm page-{page}.ppm 8 8\n";
 
-class BusyWindowTest : public MainWindowTest {
-protected:
-    void SetUp() override {
-        MainWindowTest::SetUp();
-        previous_ = setToolWait(&busyWindowWait());
-        fake.install("bin\\pdfinfo.exe");
-        fake.install("bin\\pdftoppm.exe");
-        writeTextFile(pdf, "%PDF-1.4 stand-in");
-        writeTextFile(other, "%PDF-1.4 another stand-in");
-        hanging_ = CreateEventW(nullptr, TRUE, FALSE, kHanging);
-    }
-    void TearDown() override {
-        closeDocument(state());
-        setToolWait(previous_);
-        CloseHandle(hanging_);
-        MainWindowTest::TearDown();
-    }
-
-    FakePoppler fake;
-    std::string pdf = fake.path("docs\\report.pdf");
-    std::string other = fake.path("docs\\other.pdf");
-    ToolWait* previous_ = nullptr;
-    HANDLE hanging_ = nullptr;
-};
+using BusyWindowTest = FakeToolWindowTest;
 
 TEST_F(BusyWindowTest, WhatArrivesWhileARenderHangsIsHeldOrClosesTheWindowAtOnce) {
+    const std::string pdf = fake.path("docs\\report.pdf"), other = fake.path("docs\\other.pdf");
+    writeTextFile(pdf, "%PDF-1.4 stand-in");
+    writeTextFile(other, "%PDF-1.4 another stand-in");
+    const UniqueHandle hanging(CreateEventW(nullptr, TRUE, FALSE, kHanging));
     std::uint64_t opened = 0;
     const auto post = [this](UINT message, WPARAM wParam = 0) { PostMessageA(window(), message, wParam, 0); };
     const struct {
@@ -87,7 +67,7 @@ TEST_F(BusyWindowTest, WhatArrivesWhileARenderHangsIsHeldOrClosesTheWindowAtOnce
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         if (!IsWindow(window())) {
-            MainWindowTest::TearDown();
+            MainWindowTest::TearDown();  // the window closed: another for the next case
             MainWindowTest::SetUp();
         }
         fake.control(kPages);
@@ -95,15 +75,18 @@ TEST_F(BusyWindowTest, WhatArrivesWhileARenderHangsIsHeldOrClosesTheWindowAtOnce
         ASSERT_TRUE(state().documentLoaded);
         opened = state().document.serial;
         fake.control(std::string(kPages) + "hang 3 orva-busy-window-test-hanging\n");
-        ResetEvent(hanging_);
+        ResetEvent(hanging.get());
         ui.calls.clear();
-        bool ended = false, closedInTime = false;
+        bool ended = false, closedInTime = false, keptMeanwhile = false;
         std::thread helper([&] {
-            if (WaitForSingleObject(hanging_, 20000) != WAIT_OBJECT_0) return;
+            if (WaitForSingleObject(hanging.get(), 20000) != WAIT_OBJECT_0) return;
             const auto runs = fake.runs();
             const HANDLE tool = OpenProcess(SYNCHRONIZE, FALSE, runs.empty() ? 0 : runs.back().processId);
             fake.control(kPages);
             c.arrive();
+            // Whatever the window answered by now, the document in use stays.
+            SendMessageTimeoutA(window(), WM_NULL, 0, 0, SMTO_NORMAL, 2000, nullptr);
+            keptMeanwhile = state().documentLoaded && state().document.serial == opened;
             if (!c.closes) PostMessageA(window(), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
             ended = tool != nullptr && WaitForSingleObject(tool, 1000) == WAIT_OBJECT_0;
             if (tool != nullptr) CloseHandle(tool);
@@ -116,6 +99,7 @@ TEST_F(BusyWindowTest, WhatArrivesWhileARenderHangsIsHeldOrClosesTheWindowAtOnce
         }
         helper.join();
         EXPECT_TRUE(ended) << "the tool outlived the close or Esc by a second";
+        EXPECT_TRUE(keptMeanwhile) << "the document was replaced or released while its page rendered";
         EXPECT_FALSE(fileExists(fake.workFolder())) << "the work folder outlives the render";
         if (c.closes) {
             EXPECT_TRUE(closedInTime) << "the window stayed";

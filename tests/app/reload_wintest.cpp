@@ -7,11 +7,9 @@
 
 #include <functional>
 
-#include "app/busy_window.h"
 #include "app/main_window.h"
 #include "app/open_document.h"
 #include "app/page_change.h"
-#include "support/fake_poppler_win.h"
 #include "support/main_window_fixture_win.h"
 #include "support/wide_text_win.h"
 
@@ -20,30 +18,13 @@ namespace {
 
 std::string standIn(int pages) { return "%PDF-1.4\nPages: " + std::to_string(pages) + "\n%%EOF\n"; }
 
-class ReloadTest : public MainWindowTest {
-protected:
-    void SetUp() override {
-        MainWindowTest::SetUp();
-        previous_ = setToolWait(&busyWindowWait());
-        fake.install("bin\\pdfinfo.exe");
-        fake.install("bin\\pdftoppm.exe");
-        fake.control("pdfinfo.exe: count-input\npdftoppm.exe: ppm page-{page}.ppm 40 50\n");
-    }
-    void TearDown() override {
-        closeDocument(state());
-        setToolWait(previous_);
-        MainWindowTest::TearDown();
-    }
-
-    std::string notice() const { return std::string(state().statusNotice.view()); }
-
-    FakePoppler fake;
-    std::string pdf = fake.path("docs\\report.pdf");
-    ToolWait* previous_ = nullptr;
-};
+using ReloadTest = FakeToolWindowTest;
 
 TEST_F(ReloadTest, ARewrittenFileIsShownAgainOnTheSamePageWithoutABox) {
-    const auto rewrite = [&](int pages) { return [this, pages] { writeTextFile(pdf, standIn(pages)); }; };
+    fake.control("pdfinfo.exe: count-input\npdftoppm.exe: ppm page-{page}.ppm 40 50\n");
+    const std::string pdf = fake.path("docs\\report.pdf");
+    const auto notice = [this] { return std::string(state().statusNotice.view()); };
+    const auto rewrite = [&](int pages) { return [&pdf, pages] { writeTextFile(pdf, standIn(pages)); }; };
     const struct {
         const char* what;
         std::function<void()> first;  // then, when it is "", nothing unreadable comes between

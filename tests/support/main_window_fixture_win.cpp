@@ -7,6 +7,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "app/busy_window.h"
 #include "app/main_window.h"
 #include "view/paint.h"
 
@@ -64,6 +65,18 @@ void MainWindowTest::TearDown() {
     EXPECT_FALSE(s.documentLoaded);
     EXPECT_EQ(allocator.liveBlocks(), 0u) << "memory left live after the window closed";
     s = AppState{};
+}
+
+void FakeToolWindowTest::SetUp() {
+    MainWindowTest::SetUp();
+    previous_ = setToolWait(&busyWindowWait());
+    for (const char* tool : {"pdfinfo.exe", "pdftoppm.exe", "pdftotext.exe"}) fake.install(std::string("bin\\") + tool);
+}
+
+void FakeToolWindowTest::TearDown() {
+    closeDocument(app());
+    setToolWait(previous_);
+    MainWindowTest::TearDown();
 }
 
 void MainWindowTest::setClientSize(int width, int height) {
