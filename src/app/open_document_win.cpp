@@ -184,6 +184,8 @@ void openDocument(AppState& state, std::string_view path) {
     SetWindowTextA(state.mainWindow, kLoadingTitle.data());
     UpdateWindow(state.mainWindow);
     closeDocument(state);
+    // Back and Forward go through the jumps of the document open now only.
+    state.history.clear();
 
     auto document = [&] {
         const WaitCursor busy;

@@ -79,6 +79,17 @@ TEST_F(OpenContainer, ATrimmedUpperCaseExtensionOpensWithAllItsPages) {
     EXPECT_TRUE(title().starts_with("Plan.ORVA - Page 1/2 (")) << title();
 }
 
+TEST_F(OpenContainer, BackGoesNowhereInADocumentJustOpened) {
+    const std::string path = write("jumps.orva", twoPages());
+    openDocument(state(), path);
+    SendMessageW(state().mainWindow, WM_KEYDOWN, VK_END, 0);  // a jump to page 2
+    ASSERT_EQ(state().currentPage, 1u);
+    openDocument(state(), path);
+    SendMessageW(state().mainWindow, WM_KEYDOWN, VK_NEXT, 0);  // paging is no jump
+    SendMessageW(state().mainWindow, WM_SYSKEYDOWN, VK_LEFT, 1 << 29);  // Alt+Left
+    EXPECT_EQ(state().currentPage, 1u);
+}
+
 TEST_F(OpenContainer, TheStoredTitleNamesTheDocument) {
     const std::string path = write("titled.orva", twoPages("Quarterly \xC3\xA9tude"));
     openDocument(state(), path);
