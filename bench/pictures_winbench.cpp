@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <string>
 
@@ -38,9 +39,16 @@ void runReading(const std::string& program, const std::string& arguments) {
     child.waitForExit(INFINITE);
 }
 
+// Dispatches messages until `done`; a minute without it ends the run (a
+// part that never comes: a tool missing or failing).
 void pump(const std::function<bool()>& done) {
     MSG message;
+    const ULONGLONG deadline = GetTickCount64() + 60000;
     while (!done()) {
+        if (GetTickCount64() > deadline) {
+            std::printf("pictures_winbench: no sharp part came within a minute\n");
+            std::exit(1);
+        }
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 1000, QS_ALLINPUT);
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
     }

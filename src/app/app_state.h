@@ -1,7 +1,10 @@
 #pragma once
 // The whole run-time state of the program, one record for the process: the
 // viewer (main window, document, view) extended by the print preview's state.
+#include "app/bookmarks.h"
 #include "app/find.h"
+#include "app/full_screen.h"
+#include "app/links.h"
 #include "app/pictures.h"
 #include "app/select_text.h"
 #include "print/print_state.h"
@@ -20,6 +23,10 @@ struct AppState : PrintState {
     // Back and forward through the jumps in the open document.
     JumpHistory history;
     PicturesState pictureJobs;
+    BookmarksState bookmarks;
+    LinksState links;
+    // What full screen restores the window to.
+    WindowRestore windowRestore;
 };
 
 // The process-wide record, zero at start.

@@ -1,5 +1,7 @@
 #include "app/document_jobs.h"
 
+#include "app/bookmarks.h"
+#include "app/links.h"
 #include "app/page_text.h"
 #include "app/pictures.h"
 #include "platform/tool_wait.h"
@@ -37,6 +39,8 @@ void onJobsFinished(AppState& state, WPARAM serial) {
             case JobRegion:
             case JobPreviewRegion: sharpPartArrived(state, job); break;
             case JobThumbnails: thumbnailsArrived(state, job); break;
+            case JobLinks: linksArrived(state, job); break;
+            case JobOutline: outlineArrived(state, job); break;
             default: break;
         }
     }

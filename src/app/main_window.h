@@ -34,6 +34,8 @@ enum MenuCommand : std::uint16_t {
     CommandGoToPage = 43,
     CommandBack = 44,
     CommandForward = 45,
+    CommandBookmarks = 46,
+    CommandFullScreen = 47,
     // Opens the open document again from its file, in place (app/reload.h).
     CommandReload = 50,
 };

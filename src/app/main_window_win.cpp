@@ -3,10 +3,13 @@
 #include <commctrl.h>
 
 #include "app/busy_window.h"
+#include "app/bookmarks.h"
 #include "app/document_jobs.h"
 #include "app/file_drop.h"
 #include "app/find.h"
+#include "app/full_screen.h"
 #include "app/go_to_page.h"
+#include "app/links.h"
 #include "app/navigation.h"
 #include "app/open_dialog.h"
 #include "app/open_document.h"
@@ -85,9 +88,11 @@ void onKeyDown(AppState& state, WPARAM key) {
         case 'A':
             if (keyHeld(VK_CONTROL)) runCommand(state, CommandSelectAll);
             break;
+        case VK_F11: runCommand(state, CommandFullScreen); break;
+        case VK_F12: runCommand(state, CommandBookmarks); break;
         case VK_ESCAPE:
-            // A search first, then the find bar, then the selection.
-            if (stopSearch(state)) break;
+            // A search first, then full screen, the find bar, the selection.
+            if (stopSearch(state) || leaveFullScreen(state)) break;
             if (state.find.shown) {
                 hideFindBar(state);
             } else {
@@ -108,6 +113,7 @@ void onLeftButtonDown(AppState& state, LPARAM lParam) {
     if (!state.documentLoaded) return;
     const int x = static_cast<short>(LOWORD(lParam));
     const int y = static_cast<short>(HIWORD(lParam));
+    if (panelPress(state, x)) return;
     if (auto page = thumbnailAt(state, x, y)) {
         jumpToPage(state, *page);
         return;
@@ -115,14 +121,26 @@ void onLeftButtonDown(AppState& state, LPARAM lParam) {
     // The page view keeps the focus for the keys (the find bar's field may
     // have had it); a press on the page starts a selection.
     SetFocus(state.mainWindow);
+    if (followLinkAt(state, x, y)) return;
     if (!selectPress(state, x, y, static_cast<DWORD>(GetMessageTime()))) clearSelection(state);
 }
 
 void onMouseMove(AppState& state, LPARAM lParam) {
+    if (panelDrag(state, static_cast<short>(LOWORD(lParam)))) return;
     selectMove(state, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+    linksPointerMoved(state, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+}
+
+// What waits for the page to be on the screen: its sharper parts and
+// thumbnails, its links, the bookmark of the page.
+void afterPaint(AppState& state) {
+    askForPictures(state);
+    askForLinks(state);
+    bookmarksAfterPaint(state);
 }
 
 void onLeftButtonUp(AppState& state, LPARAM lParam) {
+    if (panelRelease(state)) return;
     selectRelease(state, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
 }
 
@@ -151,6 +169,10 @@ void onDestroy(AppState& state) {
     // The find bar went with the window; what it and the marks held goes too.
     state.find = FindState{};
     state.marks = TextMarks{};
+    // So did the bookmarks' tree, and the menu of a window in full screen.
+    state.bookmarks = BookmarksState{};
+    state.links = LinksState{};
+    if (state.fullScreen) DestroyMenu(static_cast<HMENU>(state.windowRestore.menu));
     PostQuitMessage(0);
 }
 
@@ -166,6 +188,7 @@ void onDpiChanged(AppState& state, WPARAM wParam, LPARAM lParam) {
         state.currentPage < state.document.pageCount() && state.document.pages[state.currentPage].present) {
         fitWidthZoom(state, state.document.pages[state.currentPage]);
     }
+    layoutBookmarks(state);
     clampSidebarScroll(state);
     updateScrollBars(state);
     layoutFindBar(state);
@@ -173,6 +196,7 @@ void onDpiChanged(AppState& state, WPARAM wParam, LPARAM lParam) {
 }
 
 void onSize(AppState& state) {
+    layoutBookmarks(state);
     clampSidebarScroll(state);
     updateScrollBars(state);
     layoutFindBar(state);
@@ -208,6 +232,8 @@ void runCommand(AppState& state, std::uint16_t id) {
         case CommandRotateLeft: rotateView(state, false); break;
         case CommandRotateRight: rotateView(state, true); break;
         case CommandInvertColours: toggleInvertedColours(state); break;
+        case CommandBookmarks: toggleBookmarks(state); break;
+        case CommandFullScreen: toggleFullScreen(state); break;
         default: break;
     }
 }
@@ -225,7 +251,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_DPICHANGED: onDpiChanged(state, wParam, lParam); return 0;
         case WM_PAINT:
             paintMainWindow(state);
-            askForPictures(state);
+            afterPaint(state);
             return 0;
         case WM_CLOSE: DestroyWindow(window); return 0;
         case WM_KEYDOWN: onKeyDown(state, wParam); return 0;
@@ -236,12 +262,16 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_MOUSEMOVE: onMouseMove(state, lParam); return 0;
         case WM_LBUTTONUP: onLeftButtonUp(state, lParam); return 0;
         case WM_SETCURSOR:
-            if (LOWORD(lParam) == HTCLIENT && setTextCursor(state)) return TRUE;
+            // The main window's own client area: its children (the find
+            // bar, the bookmarks) ask it first for theirs.
+            if (LOWORD(lParam) == HTCLIENT && reinterpret_cast<HWND>(wParam) == window &&
+                (setPanelCursor(state) || setLinkCursor(state) || setTextCursor(state)))
+                return TRUE;
             return DefWindowProcA(window, message, wParam, lParam);
         case kJobsFinishedMessage: onJobsFinished(state, wParam); return 0;
         case WM_TIMER:
             if (wParam == kJobsRetryTimer) onJobsFinished(state, state.document.serial);
-            if (wParam == kPicturesRetryTimer) askForPictures(state), askForPreviewPicture(state);
+            if (wParam == kPicturesRetryTimer) afterPaint(state), askForPreviewPicture(state);
             if (wParam == kHeldRetryTimer) releaseHeld(state);
             if (wParam == kReloadTimer) onReloadTimer(state);
             return 0;
@@ -252,6 +282,9 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_XBUTTONUP:
             runCommand(state, HIWORD(wParam) == XBUTTON1 ? CommandBack : CommandForward);
             return TRUE;
+        case WM_NOTIFY:
+            if (bookmarksNotified(state, reinterpret_cast<const NMHDR*>(lParam))) return 0;
+            return DefWindowProcA(window, message, wParam, lParam);
         case WM_DROPFILES: openDroppedFile(state, reinterpret_cast<HDROP>(wParam)); return 0;
         default: return DefWindowProcA(window, message, wParam, lParam);
     }
@@ -295,7 +328,10 @@ HMENU buildMainMenu() {
           {},
           {CommandGoToPage, "Go to Page...\tCtrl+G"},
           {CommandBack, "Back\tAlt+Left"},
-          {CommandForward, "Forward\tAlt+Right"}}},
+          {CommandForward, "Forward\tAlt+Right"},
+          {},
+          {CommandBookmarks, "Bookmarks\tF12"},
+          {CommandFullScreen, "Full Screen\tF11"}}},
     });
 }
 

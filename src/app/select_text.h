@@ -4,8 +4,10 @@
 // double-click a word, Ctrl+A the page; Ctrl+C copies the selection as
 // shown, Ctrl+Shift+C reflowed into paragraphs.
 #include <cstdint>
+#include <optional>
 
 #include "document/text_selection.h"
+#include "view/page_placement.h"
 #include "view/viewer.h"
 
 namespace orva {
@@ -33,6 +35,10 @@ struct SelectState {
     std::uint32_t lastClickTime = 0;
     ClientPoint lastClickAt{};
 };
+
+// Where the shown page lies in the window, turned and zoomed as it is
+// drawn; nothing while it is not there.
+std::optional<PagePlacement> shownPagePlacement(const AppState& state);
 
 // A press of the left button at a client point; false when it is not on the
 // page (the strip and the rest keep their own handling).

@@ -19,14 +19,6 @@ constexpr std::uint32_t kSelectRun = 1;
 // A press that moves less than this is a click, not a drag.
 constexpr int kDragSlop = 3;
 
-std::optional<PagePlacement> shownPlacement(const AppState& state) {
-    if (!state.documentLoaded || state.currentPage >= state.document.pageCount()) return std::nullopt;
-    const PageImage& page = state.document.pages[state.currentPage];
-    if (!page.present) return std::nullopt;
-    return placePage(viewClientArea(state), page.width, page.height, displayZoom(state), state.scrollX, state.scrollY,
-                     state.quarterTurns);
-}
-
 const PageText* shownText(const AppState& state) {
     if (!state.documentLoaded || state.document.text.state(state.currentPage) != TextState::Fetched) return nullptr;
     return &state.document.text.pages[state.currentPage];
@@ -101,8 +93,16 @@ bool putOnClipboard(HWND owner, Allocator& allocator, std::string_view text) {
 
 }  // namespace
 
+std::optional<PagePlacement> shownPagePlacement(const AppState& state) {
+    if (!state.documentLoaded || state.currentPage >= state.document.pageCount()) return std::nullopt;
+    const PageImage& page = state.document.pages[state.currentPage];
+    if (!page.present) return std::nullopt;
+    return placePage(viewClientArea(state), page.width, page.height, displayZoom(state), state.scrollX, state.scrollY,
+                     state.quarterTurns);
+}
+
 bool selectPress(AppState& state, int x, int y, std::uint32_t time) {
-    const auto placement = shownPlacement(state);
+    const auto placement = shownPagePlacement(state);
     if (!placement || !onPage(*placement, x, y) || x < sidebarWidth(viewClientArea(state))) return false;
     SelectState& select = state.select;
     const bool twice = isDoubleClick(select, x, y, time);
@@ -126,7 +126,7 @@ bool selectPress(AppState& state, int x, int y, std::uint32_t time) {
 void selectMove(AppState& state, int x, int y) {
     SelectState& select = state.select;
     if (!select.pressed || select.page != state.currentPage) return;
-    const auto placement = shownPlacement(state);
+    const auto placement = shownPagePlacement(state);
     if (!placement) return;
     if (!select.dragged && std::abs(x - select.pressAt.x) < kDragSlop && std::abs(y - select.pressAt.y) < kDragSlop)
         return;
@@ -180,7 +180,7 @@ void copySelection(AppState& state, CopyLayout layout) {
 
 bool setTextCursor(AppState& state) {
     const PageText* text = shownText(state);
-    const auto placement = shownPlacement(state);
+    const auto placement = shownPagePlacement(state);
     if (text == nullptr || !placement) return false;
     POINT point{};
     GetCursorPos(&point);

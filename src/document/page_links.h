@@ -26,4 +26,9 @@ struct PageLinks {
     OwnedArray<PageLink> links;
 };
 
+// The link under a point of the page image: the last of those whose box
+// holds it (edges included), as the last drawn lies on top. Nothing where
+// there is none.
+const PageLink* linkAt(const PageLinks& links, ImagePoint point);
+
 }  // namespace orva

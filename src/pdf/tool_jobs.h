@@ -35,4 +35,19 @@ inline constexpr std::uint32_t kThumbnailRunSide = 160;
 Result<ToolJob> makeThumbnailJob(Allocator& allocator, const Document& document, std::uint64_t first,
                                  std::uint64_t last);
 
+// The outline, which the HTML tool prints whatever pages it is given (one
+// page keeps the rest of its work small):
+// pdftohtml -xml -i -q -stdout -nodrm -f 1 -l 1 FILE. Outline and links only
+// navigate, so a document that forbids copying gives them too.
+// PdftoppmNotFound when the HTML tool is nowhere; OutOfMemory.
+Result<ToolJob> makeOutlineJob(Allocator& allocator, const Document& document);
+
+// The links of page `page` (0-based): the same run with -f N -l N.
+Result<ToolJob> makeLinksJob(Allocator& allocator, const Document& document, std::uint64_t page);
+
+// The name the HTML tool gives its own output for a document, which its
+// links to the document's pages carry: the file's name without ".pdf" (or
+// ".PDF"), with ".html". NameTooLong; OutOfMemory.
+Result<OwnedString> htmlReportName(Allocator& allocator, std::string_view documentPath);
+
 }  // namespace orva

@@ -104,4 +104,43 @@ Result<ToolJob> makeTextJob(Allocator& allocator, const Document& document, std:
     return job;
 }
 
+namespace {
+
+Result<ToolJob> htmlJob(Allocator& allocator, const Document& document, std::uint64_t first, std::uint64_t last) {
+    auto tool = locateCompanionTool(allocator, kPdftohtmlName);
+    if (!tool) return fail(ErrorCode::PdftoppmNotFound);
+    JobArguments arguments(allocator);
+    // -q: without it the tool also prints its progress to standard output;
+    // -i: no image files written beside the document.
+    arguments.add(tool->view()).add("-xml").add("-i").add("-q").add("-stdout").add("-nodrm");
+    arguments.add("-f").addPage(first).add("-l").addPage(last);
+    arguments.addPassword(document).add(document.path.view());
+    auto job = jobFor(allocator, *tool, arguments);
+    if (!job) return job;
+    job->key[0] = first;
+    job->key[1] = last;
+    return job;
+}
+
+}  // namespace
+
+Result<ToolJob> makeOutlineJob(Allocator& allocator, const Document& document) {
+    return htmlJob(allocator, document, 0, 0);
+}
+
+Result<ToolJob> makeLinksJob(Allocator& allocator, const Document& document, std::uint64_t page) {
+    return htmlJob(allocator, document, page, page);
+}
+
+Result<OwnedString> htmlReportName(Allocator& allocator, std::string_view documentPath) {
+    std::string_view name = documentPath;
+    if (const auto cut = name.find_last_of("\\/"); cut != std::string_view::npos) name.remove_prefix(cut + 1);
+    if (name.ends_with(".pdf") || name.ends_with(".PDF")) name.remove_suffix(4);
+    FixedText<520> html;
+    html.append(name);
+    html.append(".html");
+    if (!html.fits()) return fail(ErrorCode::NameTooLong);
+    return OwnedString::copy(allocator, html.view());
+}
+
 }  // namespace orva

@@ -85,7 +85,10 @@ TEST_F(StartupWindow, MenuBarHoldsTheThreeMenusWithTheirLabelsAndIds) {
          {"", -1},
          {"Go to Page...\tCtrl+G", 43},
          {"Back\tAlt+Left", 44},
-         {"Forward\tAlt+Right", 45}},
+         {"Forward\tAlt+Right", 45},
+         {"", -1},
+         {"Bookmarks\tF12", 46},
+         {"Full Screen\tF11", 47}},
     };
     const char* popups[] = {"File", "Edit", "View"};
     for (int p = 0; p < 3; ++p) {

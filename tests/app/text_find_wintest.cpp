@@ -21,12 +21,7 @@ namespace orva {
 namespace {
 
 using testing::widen;
-
-std::string windowsPath(std::string path) {
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return "Z:" + path;
-}
+using testing::windowsPath;
 
 constexpr const char* kManual = "Z:\\usr\\share\\doc\\libtasn1-doc\\libtasn1.pdf";
 const std::string kHyphenated = windowsPath(ORVA_BINARY_DIR "/tests/hyphenated.pdf");

@@ -35,15 +35,10 @@ namespace {
 
 using testing::narrow;
 using testing::widen;
+using testing::windowsPath;
 
 constexpr const char* kManual = "Z:\\usr\\share\\doc\\libtasn1-doc\\libtasn1.pdf";
 constexpr const char* kCupsTestPage = "Z:\\usr\\share\\cups\\data\\default-testpage.pdf";
-
-std::string windowsPath(std::string path) {
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return "Z:" + path;
-}
 
 const std::string& bridgeFolder() {
     static const std::string folder = windowsPath(ORVA_BINARY_DIR "/poppler");

@@ -78,6 +78,12 @@ bool processEnds(DWORD processId, DWORD ms);
 
 // The host's name for a path under Wine; "" elsewhere.
 std::string hostPath(const std::string& path);
+// A host path as Wine names it: on drive Z:, with backslashes.
+inline std::string windowsPath(std::string path) {
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return "Z:" + path;
+}
 
 // Starts a host program under Wine; false elsewhere or when it cannot be.
 bool startHostProgram(const std::wstring& program, const std::wstring& commandLine);
