@@ -1,5 +1,6 @@
 #include "app/file_drop.h"
 
+#include "app/busy_window.h"
 #include "app/open_document.h"
 #include "base/scoped_win.h"
 #include "base/utf.h"
@@ -28,7 +29,7 @@ std::optional<OwnedString> firstFile(Allocator& allocator, HDROP drop) {
 
 void openDroppedFile(AppState& state, HDROP drop) {
     const DroppedFiles files(drop);
-    if (!IsWindowEnabled(state.mainWindow) || state.allocator == nullptr) return;
+    if (windowBusy(state) || state.allocator == nullptr) return;
     if (auto path = firstFile(*state.allocator, files.get())) openDocument(state, path->view());
 }
 

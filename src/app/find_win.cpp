@@ -6,6 +6,7 @@
 #include "base/fixed_text.h"
 #include "base/scoped_win.h"
 #include "base/utf.h"
+#include "app/busy_window.h"
 #include "platform/tool_wait.h"
 #include "platform/window_kit.h"
 #include "view/page_placement.h"
@@ -218,7 +219,7 @@ void continueSearch(AppState& state) {
 LRESULT CALLBACK editProcedure(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
     AppState& state = app();
     // While a tool runs, the field's keys wait as the window's do.
-    if (LRESULT held = 0; message == WM_KEYDOWN && holdWhileToolRuns(edit, message, wParam, lParam, held)) return held;
+    if (LRESULT held = 0; message == WM_KEYDOWN && holdWhileBusy(edit, message, wParam, lParam, held)) return held;
     if (message == WM_KEYDOWN) {
         const bool shift = GetKeyState(VK_SHIFT) < 0;
         switch (wParam) {
@@ -237,7 +238,7 @@ LRESULT CALLBACK editProcedure(HWND edit, UINT message, WPARAM wParam, LPARAM lP
 
 LRESULT CALLBACK findBarProcedure(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
     AppState& state = app();
-    if (LRESULT held = 0; holdWhileToolRuns(bar, message, wParam, lParam, held)) return held;
+    if (LRESULT held = 0; holdWhileBusy(bar, message, wParam, lParam, held)) return held;
     if (message == WM_COMMAND) {
         const int control = LOWORD(wParam);
         const int notification = HIWORD(wParam);

@@ -1,5 +1,6 @@
 #include "app/go_to_page.h"
 
+#include "app/busy_window.h"
 #include "app/navigation.h"
 #include "app/page_number.h"
 #include "base/win32.h"
@@ -80,7 +81,10 @@ const DialogTemplate& goToPageTemplate() {
 void goToPageAsked(AppState& state) {
     if (!state.documentLoaded || state.document.pageCount() == 0) return;
     GoToPageCall call{state.currentPage, state.document.pageCount()};
-    modalUi().dialogBox(state.mainWindow, goToPageTemplate().get(), goToPageProc, reinterpret_cast<LPARAM>(&call));
+    {
+        const ModalScope modal;
+        modalUi().dialogBox(state.mainWindow, goToPageTemplate().get(), goToPageProc, reinterpret_cast<LPARAM>(&call));
+    }
     // The document may have changed while the dialog was up.
     if (call.accepted && state.documentLoaded && call.page < state.document.pageCount()) jumpToPage(state, call.page);
 }

@@ -36,6 +36,8 @@ enum MenuCommand : std::uint16_t {
     CommandForward = 45,
     CommandBookmarks = 46,
     CommandFullScreen = 47,
+    // Opens the open document again from its file, in place (app/reload.h).
+    CommandReload = 50,
 };
 
 // Registers "OrvaReaderWnd" under `state.instance` (the result is not needed:

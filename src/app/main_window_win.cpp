@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "app/busy_window.h"
 #include "app/bookmarks.h"
 #include "app/document_jobs.h"
 #include "app/file_drop.h"
@@ -15,6 +16,7 @@
 #include "app/page_change.h"
 #include "app/page_look.h"
 #include "app/pictures.h"
+#include "app/reload.h"
 #include "app/select_text.h"
 #include "platform/tool_wait.h"
 #include "platform/window_kit.h"
@@ -163,6 +165,7 @@ void onMouseWheel(AppState& state, WPARAM wParam, LPARAM lParam) {
 }
 
 void onDestroy(AppState& state) {
+    endDocumentWatch(state);
     closeDocument(state);
     // The find bar went with the window; what it and the marks held goes too.
     state.find = FindState{};
@@ -220,6 +223,7 @@ void runCommand(AppState& state, std::uint16_t id) {
         case CommandGoToPage: goToPageAsked(state); break;
         case CommandBack: goBack(state); break;
         case CommandForward: goForward(state); break;
+        case CommandReload: reloadDocument(state); break;
         case CommandFind: showFindBar(state); break;
         case CommandFindNext: findNext(state, true); break;
         case CommandFindPrevious: findNext(state, false); break;
@@ -241,7 +245,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     // window is not the main window yet: its first WM_SIZE must not reach
     // the view, which would act on no window at all.
     if (window != state.mainWindow) return DefWindowProcA(window, message, wParam, lParam);
-    if (LRESULT held = 0; holdWhileToolRuns(window, message, wParam, lParam, held)) return held;
+    if (LRESULT held = 0; holdWhileBusy(window, message, wParam, lParam, held)) return held;
     switch (message) {
         case WM_DESTROY: onDestroy(state); return 0;
         case WM_SIZE: onSize(state); return 0;
@@ -269,6 +273,8 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_TIMER:
             if (wParam == kJobsRetryTimer) onJobsFinished(state, state.document.serial);
             if (wParam == kPicturesRetryTimer) afterPaint(state), askForPreviewPicture(state);
+            if (wParam == kHeldRetryTimer) releaseHeld(state);
+            if (wParam == kReloadTimer) onReloadTimer(state);
             return 0;
         case WM_MOUSEWHEEL: onMouseWheel(state, wParam, lParam); return 0;
         case WM_SYSKEYDOWN:
@@ -337,6 +343,8 @@ HWND createMainWindow(AppState& state, int screenWidth, int screenHeight) {
     constexpr DWORD kExStyle = WS_EX_APPWINDOW | WS_EX_ACCEPTFILES;
     // The preview, a window of the print layer, asks for its pictures here.
     state.previewPainted = askForPreviewPicture;
+    state.holdMessage = [](HWND__* window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam,
+                           std::intptr_t& result) { return holdWhileBusy(window, message, wParam, lParam, result); };
     // 1000 x 720 at 96 dots per inch, as large on the glass at any other.
     const int dpi = systemDpi();
     const int width = dpi == 96 ? kWidth : kWidth * dpi / 96;

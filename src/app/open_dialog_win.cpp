@@ -1,5 +1,6 @@
 #include "app/open_dialog.h"
 
+#include "app/busy_window.h"
 #include "base/utf.h"
 #include "platform/modal_ui.h"
 
@@ -19,7 +20,12 @@ std::optional<OwnedString> showOpenDialog(AppState& state) {
     record.nMaxFile = sizeof file;
     record.lpstrTitle = "Open Document";
     record.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
-    if (!modalUi().getOpenFileName(&record)) return std::nullopt;
+    BOOL chosen = FALSE;
+    {
+        const ModalScope modal;
+        chosen = modalUi().getOpenFileName(&record);
+    }
+    if (!chosen) return std::nullopt;
     if (file[0] == '\0' || state.allocator == nullptr) return std::nullopt;
 
     Allocator& allocator = *state.allocator;

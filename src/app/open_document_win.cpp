@@ -2,6 +2,8 @@
 
 #include "base/win32.h"
 #include "app/find.h"
+#include "app/password_dialog.h"
+#include "app/reload.h"
 #include "document/absolute_path.h"
 #include "document/orva_reader.h"
 #include "document/page_request.h"
@@ -25,6 +27,7 @@ namespace {
 class RendererShowingWait final : public PageRenderer {
 public:
     Status renderPage(Document& document, std::uint64_t index) const override {
+        if (app().closing) return fail(ErrorCode::Canceled);
         if (waitingForTool()) {
             askedMeanwhile_ = true;
             return fail(ErrorCode::WouldBlock);
@@ -45,6 +48,7 @@ public:
     // A picture at another resolution (a printed sheet's) is asked for by
     // the flow that waits for it, never by a paint.
     Result<PageImage> renderPicture(const Document& document, const PictureRequest& request) const override {
+        if (app().closing) return fail(ErrorCode::Canceled);
         if (waitingForTool()) return fail(ErrorCode::WouldBlock);
         const WaitCursor busy;
         return pdfPageRenderer().renderPicture(document, request);
@@ -74,8 +78,39 @@ Result<Document> loadOrva(Allocator& allocator, OwnedString&& path) {
     return document;
 }
 
-Result<Document> loadPdf(Allocator& allocator, OwnedString&& path) {
-    auto info = queryPdfInfo(allocator, path.view());
+// A password typed for the open, wiped on every way out; once the document
+// holds it, releasing the document wipes it.
+struct TypedPassword {
+    OwnedString text;
+    ~TypedPassword() { wipeSecret(text); }
+};
+
+// The information tool's report, with the password asked for as often as
+// the reader tries one that is wrong; PdfPasswordRequired once cancelled.
+// A password known already is tried first; without `mayAsk` it is the only
+// one tried.
+Result<PdfInfo> queryAskingPassword(AppState& state, std::string_view path, TypedPassword& password, bool mayAsk) {
+    auto info = queryPdfInfo(*state.allocator, path, password.text.view());
+    for (bool wrongBefore = !password.text.empty(); mayAsk && !info && info.error() == ErrorCode::PdfPasswordRequired;
+         wrongBefore = true) {
+        wipeSecret(password.text);
+        auto typed = askPassword(state, lastPathComponent(path), wrongBefore);
+        if (!typed) return fail(ErrorCode::PdfPasswordRequired);
+        password.text = std::move(*typed);
+        info = queryPdfInfo(*state.allocator, path, password.text.view());
+    }
+    return info;
+}
+
+Result<Document> loadPdf(AppState& state, OwnedString&& path, std::string_view knownPassword, bool mayAsk) {
+    Allocator& allocator = *state.allocator;
+    TypedPassword password;
+    if (!knownPassword.empty()) {
+        auto copy = OwnedString::copy(allocator, knownPassword);
+        if (!copy) return fail(copy.error());
+        password.text = std::move(*copy);
+    }
+    auto info = queryAskingPassword(state, path.view(), password, mayAsk);
     if (!info) return fail(info.error());
     const std::uint32_t* count = &info->pageCount;
     Document document;
@@ -92,18 +127,24 @@ Result<Document> loadPdf(Allocator& allocator, OwnedString&& path) {
     document.kind = DocumentKind::Pdf;
     document.renderer = &kPdfRenderer;
     document.copyAllowed = info->copyAllowed;
+    document.password = std::move(password.text);
     // A PDF is accepted only when its first page renders.
-    if (auto first = ensurePageLoaded(document, 0); !first) return fail(first.error());
+    if (auto first = ensurePageLoaded(document, 0); !first) {
+        releaseDocument(document);
+        return fail(first.error());
+    }
     return document;
 }
 
-Result<Document> loadDocument(Allocator& allocator, std::string_view path) {
+Result<Document> loadDocument(AppState& state, std::string_view path, std::string_view knownPassword = {},
+                              bool mayAsk = true) {
+    Allocator& allocator = *state.allocator;
     auto absolute = makeAbsolutePath(allocator, trimPath(path));
     if (!absolute) return fail(absolute.error());
     const auto kind = documentKindFor(absolute->view());
     if (!kind) return fail(ErrorCode::UnsupportedFormat);
     if (*kind == DocumentKind::Orva) return loadOrva(allocator, std::move(*absolute));
-    return loadPdf(allocator, std::move(*absolute));
+    return loadPdf(state, std::move(*absolute), knownPassword, mayAsk);
 }
 
 void resetViewForNewDocument(AppState& state) {
@@ -121,6 +162,24 @@ void resetViewForNewDocument(AppState& state) {
 
 }  // namespace
 
+Result<Document> readDocumentAgain(AppState& state) {
+    if (!state.documentLoaded) return fail(ErrorCode::NotSupported);
+    const WaitCursor busy;
+    return loadDocument(state, state.document.path.view(), state.document.password.view(), false);
+}
+
+void installDocument(AppState& state, Document&& document) {
+    state.document = std::move(document);
+    state.document.memory.budget = state.pageMemoryBudget;
+    state.document.serial = ++state.documentsOpened;
+    // Nothing marked or found on the document before applies to this one.
+    state.marks = TextMarks{};
+    state.select = SelectState{};
+    state.find.hitPage = kNoPage;
+    setStatusNotice(state, "");
+    state.documentLoaded = true;
+}
+
 void openDocument(AppState& state, std::string_view path) {
     SetWindowTextA(state.mainWindow, kLoadingTitle.data());
     UpdateWindow(state.mainWindow);
@@ -130,27 +189,20 @@ void openDocument(AppState& state, std::string_view path) {
 
     auto document = [&] {
         const WaitCursor busy;
-        return loadDocument(*state.allocator, path);
+        return loadDocument(state, path);
     }();
     if (!document) {
         showOpenError(state, path, document.error());
         updateWindowTitle(state);
         return;
     }
-    state.document = std::move(*document);
-    state.document.memory.budget = state.pageMemoryBudget;
-    state.document.serial = ++state.documentsOpened;
-    // Nothing marked or found on the document before applies to this one.
-    state.marks = TextMarks{};
-    state.select = SelectState{};
-    state.find.hitPage = kNoPage;
+    installDocument(state, std::move(*document));
     // A new document is shown upright; colours stay inverted or not.
     state.quarterTurns = 0;
-    setStatusNotice(state, "");
-    state.documentLoaded = true;
     state.currentPage = 0;
     state.fitMode = FitMode::FitWidth;
     resetViewForNewDocument(state);
+    watchDocument(state);
 }
 
 }  // namespace orva

@@ -10,6 +10,7 @@
 #include "app/open_document.h"
 #include "document/page_memory.h"
 #include "platform/environment.h"
+#include "app/busy_window.h"
 #include "platform/tool_wait.h"
 
 namespace orva {
@@ -69,7 +70,7 @@ int runApplication() {
     if (state.instance == nullptr) return 0;
 
     // While a tool runs, the windows keep answering and Esc ends the tool.
-    setToolWait(&windowAnsweringWait());
+    setToolWait(&busyWindowWait());
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     registerMainWindowClass(state);

@@ -104,6 +104,7 @@ constexpr std::array<std::string_view, kErrorCodeCount> kNames = {
     "InvalidStrtabSize",
     "Timeout",
     "TruncatedInput",
+    "PdfPasswordRequired",
 };
 
 }  // namespace

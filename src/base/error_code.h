@@ -105,9 +105,11 @@ enum class ErrorCode : std::uint16_t {
     InvalidStrtabSize,
     Timeout,
     TruncatedInput,
+    // An encrypted PDF whose password was not given (the reader cancelled).
+    PdfPasswordRequired,
 };
 
-inline constexpr std::uint16_t kErrorCodeCount = 97;
+inline constexpr std::uint16_t kErrorCodeCount = 98;
 
 // The name the user reads; "" for a value outside the set.
 std::string_view errorName(ErrorCode code);

@@ -69,6 +69,15 @@ struct FindHandleTraits {
 };
 using FindHandle = Scoped<FindHandleTraits>;
 
+struct ChangeWatchTraits {
+    using Value = HANDLE;
+    static HANDLE none() { return nullptr; }
+    static bool valid(HANDLE handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
+    static void close(HANDLE handle) { FindCloseChangeNotification(handle); }
+};
+// A folder's change notification (FindFirstChangeNotificationW).
+using ChangeWatch = Scoped<ChangeWatchTraits>;
+
 template <class T>
 struct GdiObjectTraits {
     using Value = T;

@@ -143,7 +143,11 @@ struct Document {
 };
 
 // Gives back every page buffer, the page array, the title and the path, and
-// leaves the record all zero.
+// leaves the record all zero; the password is wiped first.
 void releaseDocument(Document& document);
+
+// Overwrites a secret's bytes (they stay allocated, now zero), so that
+// nothing of it is left in memory once it is released.
+void wipeSecret(OwnedString& secret);
 
 }  // namespace orva

@@ -15,8 +15,10 @@ struct PdfInfo {
 };
 
 // The page count from the tool's report; NoPages for 0. Canceled when the
-// tool was ended while it ran (Esc), as for a render.
-Result<PdfInfo> queryPdfInfo(Allocator& allocator, std::string_view path);
+// tool was ended while it ran (Esc), as for a render. PdfPasswordRequired
+// when the document is encrypted and `password` (empty: none) does not open
+// it.
+Result<PdfInfo> queryPdfInfo(Allocator& allocator, std::string_view path, std::string_view password = {});
 Result<std::uint32_t> queryPdfPageCount(Allocator& allocator, std::string_view path);
 
 // Renders page `index` of a PDF document into its slot. Canceled when the

@@ -4,6 +4,7 @@
 #include "base/utf.h"
 #include "document/absolute_path.h"
 #include "pdf/pdf_backend.h"
+#include "pdf/password_options.h"
 #include "pdf/ppm_page_key.h"
 #include "pdf/ppm_reader.h"
 #include "pdf/tool_jobs.h"
@@ -72,13 +73,18 @@ Status renderPdfPage(Document& document, std::uint64_t index) {
     if (!tool) return fail(ErrorCode::PdftoppmNotFound);
     auto resolution = decimalText(allocator, document.dpi);
     if (!resolution) return fail(ErrorCode::OutOfMemory);
-    const std::string_view arguments[] = {
-        tool->view(), "-q", "-f", pageNumber->view(), "-l", pageNumber->view(), "-r", resolution->view(),
-        input->view(), "page"};
+    std::string_view arguments[16] = {
+        tool->view(), "-q", "-f", pageNumber->view(), "-l", pageNumber->view(), "-r", resolution->view()};
+    std::size_t count = 8;
+    const PasswordOptions password(document.password.view());
+    for (std::string_view item : password.items()) arguments[count++] = item;
+    arguments[count++] = input->view();
+    arguments[count++] = "page";
     {
         auto environment = makeToolEnvironment(allocator, tool->view());
         if (!environment) return fail(ErrorCode::PdftoppmNotFound);
-        auto run = runTool(allocator, arguments, folder->outputPath(), &*environment, false, StandardError::Drain);
+        auto run = runTool(allocator, std::span(arguments, count), folder->outputPath(), &*environment, false,
+                           StandardError::Drain);
         // A run ended on purpose says so; any other failure is the tool's.
         if (!run && run.error() == ErrorCode::Canceled) return fail(ErrorCode::Canceled);
         if (!run || run->exitCode != 0) return fail(ErrorCode::PdftoppmFailed);

@@ -1,6 +1,7 @@
 #include "pdf/tool_jobs.h"
 
 #include "base/fixed_text.h"
+#include "pdf/password_options.h"
 #include "pdf/tool_locator.h"
 
 namespace orva {
@@ -27,8 +28,9 @@ public:
     }
     // An encrypted document opens only with its password.
     JobArguments& addPassword(const Document& document) {
-        if (document.password.empty()) return *this;
-        return add("-upw").add(document.password.view());
+        const PasswordOptions options(document.password.view());
+        for (std::string_view item : options.items()) add(item);
+        return *this;
     }
     Result<OwnedArray<OwnedString>> take() {
         if (failed_) return fail(ErrorCode::OutOfMemory);

@@ -6,6 +6,7 @@
 #include "base/scoped_win.h"
 #include "pdf/tool_locator.h"
 #include "pdf/tool_paths.h"
+#include "platform/tool_wait.h"
 #include "platform/unique_folder.h"
 
 namespace orva {
@@ -192,10 +193,16 @@ Result<HeldMutex> lockFolder(HANDLE parent, std::uint32_t waitMilliseconds) {
     if (!mutex) return fail(errorFromWin32(GetLastError()));
     // An owner that died mid-render hands the folder over as it left it; the
     // emptying that follows deals with that.
-    const DWORD waited = WaitForSingleObject(mutex.get(), waitMilliseconds);
-    if (waited == WAIT_TIMEOUT) return fail(ErrorCode::Timeout);
-    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) return fail(errorFromWin32(GetLastError()));
-    return HeldMutex(mutex.release());
+    // Meanwhile the windows answer as they do while a tool runs, and Esc
+    // ends the wait.
+    switch (waitAnswering(mutex.get(), waitMilliseconds)) {
+        case HandleWait::Signalled:
+        case HandleWait::Abandoned: return HeldMutex(mutex.release());
+        case HandleWait::TimedOut: return fail(ErrorCode::Timeout);
+        case HandleWait::Ended: return fail(ErrorCode::Canceled);
+        case HandleWait::Failed: break;
+    }
+    return fail(errorFromWin32(GetLastError()));
 }
 
 // "work" made inside the parent. True when it was made new; false when a

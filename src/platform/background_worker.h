@@ -11,6 +11,7 @@
 #include <optional>
 #include <span>
 #include <string_view>
+#include <utility>
 
 #include "base/allocator.h"
 #include "platform/environment_map.h"
@@ -20,6 +21,32 @@ struct HWND__;
 namespace orva {
 
 struct ToolJob {
+    ToolJob() = default;
+    ToolJob(ToolJob&&) noexcept = default;
+    // The arguments may hold a document's password: they are overwritten
+    // before they go, here and when a job is moved over another.
+    ToolJob& operator=(ToolJob&& other) noexcept {
+        if (this == &other) return *this;
+        wipeArguments();
+        kind = other.kind;
+        priority = other.priority;
+        for (int i = 0; i < 4; ++i) key[i] = other.key[i];
+        arguments = std::move(other.arguments);
+        environment = std::move(other.environment);
+        outcome = other.outcome;
+        output = std::move(other.output);
+        exitCode = other.exitCode;
+        return *this;
+    }
+    ~ToolJob() { wipeArguments(); }
+
+    void wipeArguments() noexcept {
+        for (const OwnedString& argument : arguments) {
+            volatile char* bytes = const_cast<char*>(argument.view().data());
+            for (std::size_t i = 0; i < argument.size(); ++i) bytes[i] = 0;
+        }
+    }
+
     // The caller's own numbering: what the job is (jobs of one kind are
     // cancelled together) and how urgent (lower runs first; equal ones in
     // the order they came).

@@ -1,6 +1,7 @@
 #pragma once
 // Runs one external tool as a hidden child process and hands back what it
 // wrote and how it ended. Synchronous: returns once the child has ended.
+#include <cstddef>
 #include <cstdint>
 #include <mutex>
 #include <span>
@@ -17,9 +18,12 @@ struct ToolRunResult {
     std::uint32_t exitCode = 0;
 };
 
-// What becomes of the child's standard error: collected whole, or read as it
-// arrives and dropped, in a fixed amount of memory however much is written.
-enum class StandardError { Collect, Drain };
+// What becomes of the child's standard error: collected whole, read as it
+// arrives and dropped, in a fixed amount of memory however much is written,
+// or its first kStandardErrorHead bytes kept and the rest dropped (enough to
+// read what a tool said first, however much it goes on).
+enum class StandardError { Collect, Drain, Head };
+inline constexpr std::size_t kStandardErrorHead = 4096;
 
 // Lets another thread end a run that a worker thread waits for: `end` ends
 // the tool there and then (its job, with everything it started, or the

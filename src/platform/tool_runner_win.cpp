@@ -1,5 +1,7 @@
 #include "platform/tool_runner.h"
 
+#include <algorithm>
+
 #include "base/scoped_win.h"
 #include "platform/tool_command_line.h"
 #include "platform/tool_wait.h"
@@ -34,17 +36,21 @@ struct StreamCollector {
     ByteBuilder bytes;
     bool keep = true;
     bool outOfMemory = false;
+    // Past this many bytes kept, the rest is drained.
+    std::size_t most = SIZE_MAX;
 
     void run() {
         if (!keep) return drain();
         std::uint8_t scratch[kChunk];
         for (;;) {
+            if (bytes.size() >= most) return drain();
             std::uint8_t* target = scratch;
             DWORD room = kChunk;
             if (!outOfMemory) {
-                if (auto space = bytes.appendSpace(kKeptChunk)) {
+                const DWORD want = static_cast<DWORD>(std::min<std::size_t>(kKeptChunk, most - bytes.size()));
+                if (auto space = bytes.appendSpace(want)) {
                     target = *space;
-                    room = kKeptChunk;
+                    room = want;
                 } else {
                     outOfMemory = true;
                 }
@@ -197,7 +203,8 @@ Result<ToolRunResult> runTool(Allocator& allocator, std::span<const std::string_
         return fail(ErrorCode::SpawnFailed);
 
     StreamCollector errors{&allocator, errorRead.get(), ByteBuilder(allocator),
-                           standardError == StandardError::Collect};
+                           standardError != StandardError::Drain};
+    if (standardError == StandardError::Head) errors.most = kStandardErrorHead;
     StreamCollector output{&allocator, outputRead.get(), ByteBuilder(allocator)};
     // With both streams piped, standard error is drained on a thread of its
     // own while this one drains standard output: a child that fills either

@@ -1,8 +1,10 @@
 #pragma once
 // What the thread that started a tool does until the tool has ended. Without
 // a wait installed it only waits, as a tool or a test without windows wants.
-// The program installs `windowAnsweringWait`: its windows keep answering
-// while a tool runs, and Esc ends the tool.
+// The program installs the window's own wait (app/busy_window.h): its
+// windows keep answering while a tool runs, and Esc ends the tool. Which
+// messages wait and what ends a tool is that wait's business; this layer
+// only waits, and never without bound.
 #include <span>
 
 #include "base/win32.h"
@@ -25,27 +27,26 @@ public:
 ToolWait* toolWait();
 ToolWait* setToolWait(ToolWait* wait);
 
-// The program's wait: messages sent to the thread's windows are answered as
-// they come and windows that need it are repainted; an Esc key for one of
-// them ends the tool (and is used up). Other keys are held and put back in
-// their order once the tool has ended; any other input stays queued.
-ToolWait& windowAnsweringWait();
-
 // True while this thread waits for a tool through a ToolWait: what a message
 // asks for then must not start another tool.
 bool waitingForTool();
 
-// A window procedure's first look at a message while a tool runs. The wait
-// cursor stays; Esc ends the tool; input and commands sent rather than posted
-// are posted back to the window, to be handled once the tool has ended.
-// Returns true when the message was dealt with (its result is `result`).
-bool holdWhileToolRuns(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+// Asks for the end of the tool this thread waits for, at the wait's next
+// look (within one servicing); nothing when none runs.
+void endToolRun();
 
 // Waits until every handle is signalled, one after the other, calling the
 // wait's service whenever a message arrives (and every 50 ms). Returns false
-// when the service (or an Esc sent to a window) asked for the end: the job is
-// then ended (the process, when there is no job) and waited for. For the
+// when the service (or endToolRun) asked for the end: the job and the
+// process are then ended and waited for, a few seconds at most (the
+// threads still reading their streams are cancelled after that). For the
 // tool runner.
 bool waitServicing(ToolWait& wait, std::span<const HANDLE> handles, HANDLE job, HANDLE process);
+
+// Waits up to `milliseconds` for one handle (a mutex is then owned), with
+// the thread's wait serviced as for a tool when one is installed: Ended when
+// it asked for the end first.
+enum class HandleWait { Signalled, Abandoned, TimedOut, Ended, Failed };
+HandleWait waitAnswering(HANDLE handle, DWORD milliseconds);
 
 }  // namespace orva

@@ -1,5 +1,7 @@
 #include "platform/tool_wait.h"
 
+#include <algorithm>
+
 namespace orva {
 
 namespace {
@@ -12,8 +14,8 @@ constexpr DWORD kWakeFor = QS_SENDMESSAGE | QS_PAINT | QS_KEY | QS_POSTMESSAGE;
 // the service counts as seen on some systems): the queue is looked at this
 // often anyway.
 constexpr DWORD kLookEveryMs = 50;
-// A window that never validates itself must not keep the thread painting.
-constexpr int kPaintsPerWake = 16;
+// How long an ended tool and the threads reading its streams get to go.
+constexpr DWORD kEndingMs = 5000;
 constexpr UINT kEndedExitCode = ERROR_CANCELLED;
 
 // Each thread waits in its own way: the window thread answers its windows,
@@ -22,42 +24,30 @@ thread_local ToolWait* gWait = nullptr;
 thread_local int tWaiting = 0;
 thread_local bool tEndAsked = false;
 
-class WindowAnsweringWait final : public ToolWait {
-public:
-    bool service() override {
-        MSG message;
-        // Looking at the queue answers every message sent to the thread.
-        // Keys are taken out and kept, to go back in their order once the
-        // tool has ended; an Esc among them ends it, and is used up.
-        bool escape = false;
-        while (held_ < kMostHeld && PeekMessageA(&message, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE)) {
-            if (message.wParam == VK_ESCAPE) {
-                escape = true;
-            } else {
-                keys_[held_++] = message;
-            }
-        }
-        if (escape) return true;
-        for (int i = 0; i < kPaintsPerWake && PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE); ++i) {
-            DispatchMessageA(&message);
-        }
-        return false;
+// Waits for every handle within one deadline; false when one is left.
+bool waitAllWithin(std::span<const HANDLE> handles, ULONGLONG deadline) {
+    for (HANDLE handle : handles) {
+        const ULONGLONG now = GetTickCount64();
+        const DWORD left = now >= deadline ? 0 : static_cast<DWORD>(deadline - now);
+        if (WaitForSingleObject(handle, left) != WAIT_OBJECT_0) return false;
     }
-    void finish() override {
-        for (std::size_t i = 0; i < held_; ++i) {
-            PostMessageA(keys_[i].hwnd, keys_[i].message, keys_[i].wParam, keys_[i].lParam);
-        }
-        held_ = 0;
-    }
+    return true;
+}
 
-private:
-    // Keys beyond these stay in the queue (an Esc behind them then waits).
-    static constexpr std::size_t kMostHeld = 64;
-    MSG keys_[kMostHeld]{};
-    std::size_t held_ = 0;
-};
-
-WindowAnsweringWait gWindowAnsweringWait;
+// The tool is ended whether or not it is in its job (ending the job ends
+// whatever it started besides), and the handles are waited for, with a
+// bound: a stream held open by something outside the job has its reading
+// thread's read cancelled, and, as a last resort, the thread ended.
+void endAndCollect(std::span<const HANDLE> handles, HANDLE job, HANDLE process) {
+    if (job != nullptr) TerminateJobObject(job, kEndedExitCode);
+    TerminateProcess(process, kEndedExitCode);
+    if (waitAllWithin(handles, GetTickCount64() + kEndingMs)) return;
+    for (HANDLE handle : handles)
+        if (handle != process) CancelSynchronousIo(handle);
+    if (waitAllWithin(handles, GetTickCount64() + kEndingMs)) return;
+    for (HANDLE handle : handles)
+        if (handle != process && WaitForSingleObject(handle, 0) != WAIT_OBJECT_0) TerminateThread(handle, kEndedExitCode);
+}
 
 }  // namespace
 
@@ -69,35 +59,10 @@ ToolWait* setToolWait(ToolWait* wait) {
     return previous;
 }
 
-ToolWait& windowAnsweringWait() { return gWindowAnsweringWait; }
-
 bool waitingForTool() { return tWaiting > 0; }
 
-bool holdWhileToolRuns(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    if (tWaiting == 0) return false;
-    result = 0;
-    switch (message) {
-        case WM_SETCURSOR:
-            SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)));
-            result = TRUE;
-            return true;
-        case WM_KEYDOWN:
-            if (wParam == VK_ESCAPE) {
-                tEndAsked = true;
-                return true;
-            }
-            [[fallthrough]];
-        case WM_COMMAND:
-        case WM_SYSCOMMAND:
-        case WM_CLOSE:
-        case WM_LBUTTONDOWN:
-        case WM_MOUSEWHEEL:
-        case WM_HSCROLL:
-        case WM_VSCROLL:
-            PostMessageA(window, message, wParam, lParam);
-            return true;
-        default: return false;
-    }
+void endToolRun() {
+    if (tWaiting > 0) tEndAsked = true;
 }
 
 bool waitServicing(ToolWait& wait, std::span<const HANDLE> handles, HANDLE job, HANDLE process) {
@@ -110,20 +75,60 @@ bool waitServicing(ToolWait& wait, std::span<const HANDLE> handles, HANDLE job, 
             ended = wait.service() || tEndAsked;
             continue;
         }
-        // Signalled; or a wait the system refuses, which then waits plainly.
-        if (woke != WAIT_OBJECT_0) WaitForSingleObject(handles[next], INFINITE);
+        // A wait the system refuses: the handle alone, as often as the queue
+        // would have been looked at; a handle that cannot be waited for at
+        // all ends the tool.
+        if (woke != WAIT_OBJECT_0) {
+            const DWORD plain = WaitForSingleObject(handles[next], kLookEveryMs);
+            if (plain == WAIT_TIMEOUT) {
+                ended = wait.service() || tEndAsked;
+                continue;
+            }
+            if (plain != WAIT_OBJECT_0) {
+                ended = true;
+                continue;
+            }
+        }
         ++next;
     }
     tEndAsked = false;
     --tWaiting;
-    if (ended) {
-        // Everything the tool started goes with it, and with it every end of
-        // its streams: the threads reading them finish.
-        if (job == nullptr || !TerminateJobObject(job, kEndedExitCode)) TerminateProcess(process, kEndedExitCode);
-        for (HANDLE handle : handles) WaitForSingleObject(handle, INFINITE);
-    }
+    if (ended) endAndCollect(handles, job, process);
     wait.finish();
     return !ended;
+}
+
+HandleWait waitAnswering(HANDLE handle, DWORD milliseconds) {
+    const auto outcome = [](DWORD woke) {
+        if (woke == WAIT_OBJECT_0) return HandleWait::Signalled;
+        if (woke == WAIT_ABANDONED || woke == WAIT_ABANDONED_0 + 1) return HandleWait::Abandoned;
+        return woke == WAIT_TIMEOUT ? HandleWait::TimedOut : HandleWait::Failed;
+    };
+    if (gWait == nullptr) return outcome(WaitForSingleObject(handle, milliseconds));
+    ++tWaiting;
+    tEndAsked = false;
+    const ULONGLONG deadline = GetTickCount64() + milliseconds;
+    HandleWait result = HandleWait::TimedOut;
+    for (;;) {
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline) break;
+        const DWORD slice = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, kLookEveryMs));
+        const DWORD woke = MsgWaitForMultipleObjectsEx(1, &handle, slice, kWakeFor, 0);
+        if (woke == WAIT_OBJECT_0 + 1 || woke == WAIT_TIMEOUT) {
+            if (gWait->service() || tEndAsked) {
+                result = HandleWait::Ended;
+                break;
+            }
+            continue;
+        }
+        // Refused by the system: the handle alone, for what is left.
+        result = outcome(woke == WAIT_FAILED ? WaitForSingleObject(handle, slice) : woke);
+        if (result != HandleWait::TimedOut) break;
+    }
+    tEndAsked = false;
+    --tWaiting;
+    gWait->finish();
+    return result;
 }
 
 }  // namespace orva

@@ -159,8 +159,10 @@ LRESULT CALLBACK previewWndProc(HWND window, UINT message, WPARAM wParam, LPARAM
     }
     auto* owner = reinterpret_cast<PrintState*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     if (owner == nullptr) return DefWindowProcA(window, message, wParam, lParam);
-    if (LRESULT held = 0; holdWhileToolRuns(window, message, wParam, lParam, held)) return held;
     PrintState& state = *owner;
+    if (LRESULT held = 0; state.holdMessage != nullptr && state.holdMessage(window, message, wParam, lParam, held)) {
+        return held;
+    }
     switch (message) {
         case WM_DESTROY:
             state.previewWindow = nullptr;

@@ -15,6 +15,11 @@ struct PrintState : Viewer {
     // Called after each paint of the preview, to ask for what it lacked (a
     // sharp part of its page); set by the application.
     void (*previewPainted)(PrintState& state) = nullptr;
+    // The application's first look at each of the preview's messages (what
+    // waits while it is busy); true when it was dealt with, its result in
+    // the last argument.
+    bool (*holdMessage)(HWND__* window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam,
+                        std::intptr_t& result) = nullptr;
 };
 
 }  // namespace orva

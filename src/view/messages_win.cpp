@@ -27,6 +27,7 @@ void updateWindowTitle(Viewer& state) {
 }
 
 void showOpenError(Viewer& state, std::string_view path, ErrorCode code) {
+    if (state.closing) return;
     const FixedText<1024> text = composeOpenErrorText(path, code);
     withAnsi(state, text.view(), text.c_str(), [&](const char* ansi) {
         modalUi().messageBox(state.mainWindow, ansi, "OrvaReader", MB_OK | MB_ICONERROR);
@@ -34,6 +35,7 @@ void showOpenError(Viewer& state, std::string_view path, ErrorCode code) {
 }
 
 void showMessage(Viewer& state, WindowHandle owner, std::string_view text, unsigned style) {
+    if (state.closing) return;
     FixedText<1024> terminated;
     terminated.append(text);
     withAnsi(state, text, terminated.c_str(),

@@ -68,6 +68,9 @@ struct Viewer {
     bool inverted = false;
     // The turned or inverted copies of the pictures the paints draw.
     PictureCache pictures;
+    // The window is closing: a flow ended for it tells nothing more, and no
+    // tool is started.
+    bool closing = false;
 };
 
 // How the view draws page pictures now.

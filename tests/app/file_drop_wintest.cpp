@@ -19,19 +19,6 @@
 namespace orva::testing {
 namespace {
 
-HGLOBAL makeDrop(const std::vector<std::wstring>& files) {
-    std::wstring list;
-    for (const auto& file : files) list += file + L'\0';
-    list += L'\0';
-    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
-    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
-    header->pFiles = sizeof(DROPFILES);
-    header->fWide = TRUE;
-    std::memcpy(header + 1, list.data(), list.size() * sizeof(wchar_t));
-    GlobalUnlock(memory);
-    return memory;
-}
-
 // DragFinish gave the block back: its handle no longer names memory.
 bool finished(HGLOBAL drop) { return GlobalFlags(drop) == GMEM_INVALID_HANDLE; }
 

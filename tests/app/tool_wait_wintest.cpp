@@ -6,6 +6,7 @@
 #include <functional>
 #include <thread>
 
+#include "app/busy_window.h"
 #include "app/open_document.h"
 #include "app/page_change.h"
 #include "platform/tool_wait.h"
@@ -30,7 +31,7 @@ class ToolWaitTest : public MainWindowTest {
 protected:
     void SetUp() override {
         MainWindowTest::SetUp();
-        previous_ = setToolWait(&windowAnsweringWait());
+        previous_ = setToolWait(&busyWindowWait());
         fake.install("bin\\pdfinfo.exe");
         fake.install("bin\\pdftoppm.exe");
         writeTextFile(pdf, "%PDF-1.4 stand-in");

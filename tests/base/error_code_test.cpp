@@ -19,7 +19,7 @@ TEST(ErrorCode, NumbersFollowTheListFromOne) {
         {ErrorCode::Unexpected, 27, "Unexpected"},      {ErrorCode::PdftoppmNotFound, 32, "PdftoppmNotFound"},
         {ErrorCode::PdftoppmFailed, 48, "PdftoppmFailed"}, {ErrorCode::EndOfStream, 60, "EndOfStream"},
         {ErrorCode::RleTruncated, 64, "RleTruncated"},  {ErrorCode::Eof, 88, "EOF"},
-        {ErrorCode::TruncatedInput, 97, "TruncatedInput"},
+        {ErrorCode::TruncatedInput, 97, "TruncatedInput"}, {ErrorCode::PdfPasswordRequired, 98, "PdfPasswordRequired"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(static_cast<int>(c.code), c.number) << c.name;
@@ -34,9 +34,9 @@ TEST(ErrorCode, EveryCodeHasADistinctNameAndNothingOutsideTheSetHasOne) {
         ASSERT_FALSE(name.empty()) << i;
         names.emplace(name);
     }
-    EXPECT_EQ(names.size(), 97u);
+    EXPECT_EQ(names.size(), 98u);
     EXPECT_TRUE(errorName(static_cast<ErrorCode>(0)).empty());
-    EXPECT_TRUE(errorName(static_cast<ErrorCode>(98)).empty());
+    EXPECT_TRUE(errorName(static_cast<ErrorCode>(99)).empty());
 }
 
 }  // namespace

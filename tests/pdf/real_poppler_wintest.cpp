@@ -15,6 +15,7 @@
 #include "app/document_jobs.h"
 #include "app/main_window.h"
 #include "app/open_document.h"
+#include "app/page_text.h"
 #include "app/startup.h"
 #include "document/page_memory.h"
 #include "document/page_parts.h"
@@ -328,6 +329,43 @@ TEST_F(RealPopplerTest, PagesThroughTheWholeManualWithTheHostsOwnPixels) {
     place(Place::Path);
     openAndExpectFirstPage(kManual);
     pageToTheEndAndBack(kManual);
+}
+
+// The manual encrypted by qpdf (tests/CMakeLists.txt), with AES-256 and
+// with RC4, opens with the user's password and with the owner's, each typed
+// into the dialog once; its pages, its count and its text are the manual's.
+TEST_F(RealPopplerTest, OpensTheEncryptedManualWithEitherPassword) {
+    place(Place::Path);
+    const struct {
+        const char* file;
+        const wchar_t* password;
+    } cases[] = {{"locked-aes256.pdf", L"reader"}, {"locked-aes256.pdf", L"author"},
+                 {"locked-rc4.pdf", L"reader"},    {"locked-rc4.pdf", L"author"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::narrow(c.password) + " for " + c.file);
+        closeDocument(state());
+        int asked = 0;
+        ui.answerDialog = [&](HWND dialog) {
+            ++asked;
+            SetDlgItemTextW(dialog, 101, c.password);
+            SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+        };
+        openDocument(state(), windowsPath(ORVA_BINARY_DIR "/tests/") + c.file);
+        EXPECT_EQ(asked, 1);
+        ASSERT_TRUE(ui.messages.empty()) << ui.messages.front().text;
+        ASSERT_TRUE(state().documentLoaded);
+        EXPECT_EQ(state().document.pageCount(), 36u);
+        expectSamePixels(kManual, 0);
+        send(WM_KEYDOWN, VK_END);
+        expectSamePixels(kManual, 35);
+        needPageText(state(), 0, true, 1);
+        ASSERT_TRUE(settleJobs());
+        ASSERT_EQ(state().document.text.state(0), TextState::Fetched);
+        const PageText& text = state().document.text.pages[0];
+        ASSERT_GE(text.words.size(), 4u);
+        EXPECT_EQ(text.wordText(0), "Libtasn1");
+        EXPECT_EQ(text.wordText(1), "Abstract");
+    }
 }
 
 TEST_F(RealPopplerTest, ShowsTheCupsTestPage) {

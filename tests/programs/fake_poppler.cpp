@@ -27,6 +27,12 @@
 //   sleep MS            wait before exiting
 //   crash               end by an access violation, after all else but exit
 //   exit N              the exit code (default 0)
+//   count-input         print the first "Pages: N" line of the input file (the
+//                       last argument); a file without one, or without a
+//                       final "%%EOF", is reported as broken (exit 1)
+//   password PW         a run not given "-upw PW" says, as the information
+//                       tool does, "Command Line Error: Incorrect password"
+//                       on standard error and exits 1, doing nothing else
 // A line "NAME: COMMAND" applies only to the copy named NAME (such as
 // "pdftotext.exe: stdout ..."), the letter case of the name ignored.
 #include <windows.h>
@@ -35,6 +41,7 @@
 #include <cstdlib>
 #include <cwctype>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -156,6 +163,28 @@ int main() {
     };
 
     each("log", [&](const std::string& path) { writeLog(path, args); });
+    bool locked = false;
+    each("password", [&](const std::string& password) {
+        bool given = false;
+        for (std::size_t i = 0; i + 1 < args.size(); ++i) given = given || (args[i] == L"-upw" && args[i + 1] == widen(password));
+        locked = locked || !given;
+    });
+    if (locked) {
+        writeAll(GetStdHandle(STD_ERROR_HANDLE), "Command Line Error: Incorrect password\n");
+        return 1;
+    }
+    bool broken = false;
+    each("count-input", [&](const std::string&) {
+        std::ifstream input(args.back().c_str(), std::ios::binary);
+        const std::string body((std::istreambuf_iterator<char>(input)), std::istreambuf_iterator<char>());
+        const std::size_t at = body.find("Pages: ");
+        broken = at == std::string::npos || body.find("%%EOF") == std::string::npos;
+        if (!broken) writeAll(GetStdHandle(STD_OUTPUT_HANDLE), body.substr(at, body.find('\n', at) - at) + "\n");
+    });
+    if (broken) {
+        writeAll(GetStdHandle(STD_ERROR_HANDLE), "Syntax Error: Couldn't find trailer dictionary\n");
+        return 1;
+    }
     each("mkdir", [&](const std::string& name) { CreateDirectoryW(widen(name).c_str(), nullptr); });
     each("write", [&](const std::string& value) {
         const std::size_t space = value.find(' ');

@@ -2,8 +2,12 @@
 #include "support/main_window_fixture_win.h"
 
 #include <algorithm>
+#include <shlobj.h>
+
+#include <cstring>
 #include <iterator>
 
+#include "app/busy_window.h"
 #include "app/main_window.h"
 #include "view/paint.h"
 
@@ -18,6 +22,19 @@ HeldKeys::HeldKeys(std::initializer_list<int> keys) {
 }
 
 HeldKeys::~HeldKeys() { SetKeyboardState(saved_); }
+
+HGLOBAL makeDrop(const std::vector<std::wstring>& files) {
+    std::wstring list;
+    for (const auto& file : files) list += file + L'\0';
+    list += L'\0';
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
+    header->pFiles = sizeof(DROPFILES);
+    header->fWide = TRUE;
+    std::memcpy(header + 1, list.data(), list.size() * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    return memory;
+}
 
 void MainWindowTest::SetUp() {
     AppState& s = app();
@@ -48,6 +65,18 @@ void MainWindowTest::TearDown() {
     EXPECT_FALSE(s.documentLoaded);
     EXPECT_EQ(allocator.liveBlocks(), 0u) << "memory left live after the window closed";
     s = AppState{};
+}
+
+void FakeToolWindowTest::SetUp() {
+    MainWindowTest::SetUp();
+    previous_ = setToolWait(&busyWindowWait());
+    for (const char* tool : {"pdfinfo.exe", "pdftoppm.exe", "pdftotext.exe"}) fake.install(std::string("bin\\") + tool);
+}
+
+void FakeToolWindowTest::TearDown() {
+    closeDocument(app());
+    setToolWait(previous_);
+    MainWindowTest::TearDown();
 }
 
 void MainWindowTest::setClientSize(int width, int height) {

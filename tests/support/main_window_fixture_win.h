@@ -11,6 +11,8 @@
 
 #include "app/app_state.h"
 #include "base/win32.h"
+#include "platform/tool_wait.h"
+#include "support/fake_poppler_win.h"
 #include "support/painted_bitmap_win.h"
 #include "support/recording_ui_win.h"
 
@@ -31,6 +33,10 @@ public:
 private:
     BYTE saved_[256];
 };
+
+// An HDROP laid out as the shell lays it out (a DROPFILES header, then the
+// wide file names), for a WM_DROPFILES.
+HGLOBAL makeDrop(const std::vector<std::wstring>& files);
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -63,6 +69,19 @@ protected:
 
     Allocator allocator;
     RecordingUi ui;
+};
+
+// A main window whose tools are the stand-in's (pdfinfo, pdftoppm and
+// pdftotext), waited for as the program waits for them.
+class FakeToolWindowTest : public MainWindowTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    FakePoppler fake;
+
+private:
+    ToolWait* previous_ = nullptr;
 };
 
 }  // namespace orva::testing
