@@ -133,7 +133,7 @@ int main(int argc, char** argv) {
     const auto idle = [&] {
         for (std::uint32_t kind = 1; kind < 8; ++kind)
             if (state.document.worker && state.document.worker->pending(kind)) return false;
-        return true;
+        return !state.document.worker || !state.document.worker->anyFinished();
     };
     UpdateWindow(state.mainWindow);
     pump(idle);

@@ -82,6 +82,8 @@ public:
     void cancel(std::uint32_t kind);
     // Whether a job of `kind` is queued or running.
     bool pending(std::uint32_t kind) const;
+    // Whether finished jobs wait to be taken (their message not yet handled).
+    bool anyFinished() const;
     // The finished jobs, in the order they finished.
     OwnedArray<ToolJob> takeFinished();
     // Jobs started since the worker was made, for tests and benchmarks.

@@ -11,6 +11,7 @@ BackgroundWorker::~BackgroundWorker() = default;
 Status BackgroundWorker::submit(ToolJob&&) { return fail(ErrorCode::NotSupported); }
 void BackgroundWorker::cancel(std::uint32_t) {}
 bool BackgroundWorker::pending(std::uint32_t) const { return false; }
+bool BackgroundWorker::anyFinished() const { return false; }
 OwnedArray<ToolJob> BackgroundWorker::takeFinished() { return {}; }
 std::uint64_t BackgroundWorker::started() const { return 0; }
 

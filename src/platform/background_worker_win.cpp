@@ -145,6 +145,12 @@ bool BackgroundWorker::pending(std::uint32_t kind) const {
     return false;
 }
 
+bool BackgroundWorker::anyFinished() const {
+    if (!state_) return false;
+    const std::lock_guard hold(state_->lock);
+    return state_->finished.size() != 0;
+}
+
 OwnedArray<ToolJob> BackgroundWorker::takeFinished() {
     if (!state_) return {};
     const std::lock_guard hold(state_->lock);

@@ -140,7 +140,8 @@ bool MainWindowTest::settleJobs(DWORD ms) const {
             if (!app().documentLoaded || !document.worker) return true;
             for (std::uint32_t kind = 1; kind < 16; ++kind)
                 if (document.worker->pending(kind)) return false;
-            return true;
+            // Settled once what finished has been handed to the window too.
+            return !document.worker->anyFinished();
         },
         ms);
 }
