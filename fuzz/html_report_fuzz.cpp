@@ -23,7 +23,9 @@ constexpr std::string_view kHtmlName = "libtasn1.html";
 bool startsCaseless(std::string_view text, std::string_view prefix) {
     if (text.size() < prefix.size()) return false;
     for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if ((text[i] | 0x20) != prefix[i]) return false;
+        // Only letters fold: 0x1A | 0x20 would be ':'.
+        const char c = text[i] >= 'A' && text[i] <= 'Z' ? static_cast<char>(text[i] | 0x20) : text[i];
+        if (c != prefix[i]) return false;
     }
     return true;
 }
